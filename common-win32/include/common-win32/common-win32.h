@@ -1,0 +1,13 @@
+// common-win32: Windows system routines for installation engines. The one public header:
+// every exported function and class, and the Windows types and constants they use.
+#pragma once
+
+#include <common-win32/platform.h>
+#include <common-win32/export.h>
+#include <common-win32/cstring.h>
+#include <common-win32/collections.h>
+#include <common-win32/cfile.h>
+#include <common-win32/host.h>
+#include <common-win32/log.h>
+#include <common-win32/conversions.h>
+#include <common-win32/escaping.h>

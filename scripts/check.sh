@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The test command: install what is missing, build every target (posix, posix-asan,
+# mingw-x86_64, mingw-i686) and run every test, natively and the Windows build under Wine.
+# Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh --all || exit 1
+source scripts/wine-env.sh
+
+jobs=$(nproc)
+passed=0
+failed=0
+failures=()
+
+# run_suite PRESET: configure, build, and run the preset's tests, adding up the results.
+run_suite() {
+  local preset=$1
+  echo "=== $preset"
+  local log="build/$preset.log"
+  if ! { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$jobs"; } >"$log" 2>&1; then
+    grep -E 'error|Error' "$log" | head -n 40
+    tail -n 20 "$log"
+    failures+=("$preset: build")
+    failed=$((failed + 1))
+    return
+  fi
+  [[ $preset == mingw-x86_64 ]] && wine_warm_up "$PWD/build/$preset"
+  local out
+  out=$(ctest --preset "$preset" 2>&1)
+  echo "$out" | tail -n 40
+  if [[ $preset == mingw-x86_64 ]]; then wine_stop "$PWD/build/$preset"; fi
+  local line total bad
+  line=$(echo "$out" | grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' | tail -n 1)
+  if [[ -n $line ]]; then
+    bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
+    total=$(echo "$line" | sed -E 's/.* tests failed out of ([0-9]+).*/\1/')
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    [[ $bad -gt 0 ]] && failures+=("$preset: $bad test programs")
+  elif echo "$out" | grep -q 'No tests were found'; then
+    echo "($preset: tests built, none registered to run here)"
+  else
+    failures+=("$preset: ctest did not finish")
+    failed=$((failed + 1))
+  fi
+}
+
+mkdir -p build
+for preset in posix posix-asan mingw-x86_64 mingw-i686; do
+  run_suite "$preset"
+done
+
+echo
+if [[ ${#failures[@]} -gt 0 ]]; then
+  printf 'FAILED: %s\n' "${failures[@]}"
+fi
+echo "check: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]

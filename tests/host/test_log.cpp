@@ -1,0 +1,112 @@
+// The log functions as the host sees them: levels, stamps, masking, and the logger's
+// reference count back where it was on every way out.
+#include "support/test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using cw32test::HasStamp;
+using cw32test::MakeHost;
+using cw32test::StripStamp;
+
+namespace {
+
+TEST(LogFunctions, PlainLinesCarryTheirLevelAndNoStamp) {
+    struct Case {
+        void (*log)(boost::shared_ptr<ILogger>, const CString&);
+        int level;
+    };
+    for (const Case& c : {Case{LogInfo, 2}, Case{LogWarning, 3}, Case{LogError, 4}}) {
+        auto host = MakeHost();
+        c.log(host, CString(L"disk full"));
+        c.log(host, CString());
+        ASSERT_EQ(host->lines.size(), 2u);
+        EXPECT_EQ(host->lines[0], (cw32test::LogLine{c.level, L"disk full"}));
+        EXPECT_EQ(host->lines[1], (cw32test::LogLine{c.level, L""}));
+        EXPECT_EQ(host.use_count(), 1);
+    }
+}
+
+TEST(LogFunctions, EmbeddedNulReachesTheHostWhole) {
+    auto host = MakeHost();
+    LogInfo(host, CString(L"a\0b", 3));
+    ASSERT_EQ(host->lines.size(), 1u);
+    EXPECT_EQ(host->lines[0].text, std::wstring(L"a\0b", 3));
+}
+
+TEST(LogFunctions, LogMessageStampsAtLevelTwo) {
+    auto host = MakeHost();
+    LogMessage(host, CString(L"abc"));
+    ASSERT_EQ(host->lines.size(), 1u);
+    EXPECT_EQ(host->lines[0].level, 2);
+    EXPECT_TRUE(HasStamp(host->lines[0].text)) << std::string(host->lines[0].text.begin(), host->lines[0].text.end());
+    EXPECT_EQ(StripStamp(host->lines[0].text), L"abc");
+    // The stamp is the date and time functions' own text.
+    const std::wstring date = GetDateString().GetString();
+    EXPECT_EQ(host->lines[0].text.substr(0, 10), date);
+}
+
+struct MaskCase {
+    const wchar_t* message;
+    const wchar_t* password;
+    const wchar_t* logged;
+};
+
+class WriteLogMasking : public ::testing::TestWithParam<MaskCase> {};
+
+TEST_P(WriteLogMasking, MasksExactlyAsTheRulesSay) {
+    const MaskCase& c = GetParam();
+    auto host = MakeHost();
+    WriteLog(host, c.message, c.password);
+    ASSERT_EQ(host->lines.size(), 1u);
+    EXPECT_EQ(host->lines[0].level, 2);
+    ASSERT_TRUE(HasStamp(host->lines[0].text));
+    EXPECT_EQ(StripStamp(host->lines[0].text), c.logged);
+    EXPECT_EQ(host.use_count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, WriteLogMasking,
+    ::testing::Values(
+        MaskCase{L"user=bob pass=s3cret; again s3cret", L"s3cret", L"user=bob pass=****; again ****"},
+        MaskCase{L"xs3crety", L"s3cret", L"x****y"},                       // inside a longer word
+        MaskCase{L"PWD=;x PWD=;", nullptr, L"PWD=****;x PWD=****;"},
+        MaskCase{L"PWD=;x PWD=;", L"", L"PWD=****;x PWD=****;"},
+        MaskCase{L"secret SECRET", L"Secret", L"secret SECRET"},           // case-sensitive
+        MaskCase{L"PWD=; s", L"s", L"PWD=; ****"},                         // one rule only
+        MaskCase{L"aaaa", L"aa", L"********"},                             // non-overlapping
+        MaskCase{L"aaa", L"aa", L"****a"},
+        MaskCase{L"pw**", L"*", L"pw********"},                            // no rescan of the mask
+        MaskCase{nullptr, L"x", L""},
+        MaskCase{nullptr, nullptr, L""}));
+
+TEST(LogFunctions, NullMessageStillWritesTheStamp) {
+    auto host = MakeHost();
+    WriteLog(host, nullptr, nullptr);
+    ASSERT_EQ(host->lines.size(), 1u);
+    EXPECT_EQ(host->lines[0].text.size(), 22u);  // "YYYY/MM/DD, hh:mm:ss: "
+    EXPECT_TRUE(HasStamp(host->lines[0].text));
+}
+
+TEST(LogFunctions, HostExceptionPassesThroughAndCopiesAreReleased) {
+    auto host = MakeHost();
+    host->on_write = [](int, const std::wstring&) { throw std::runtime_error("host refused"); };
+    EXPECT_THROW(LogInfo(host, CString(L"x")), std::runtime_error);
+    EXPECT_THROW(LogMessage(host, CString(L"x")), std::runtime_error);
+    EXPECT_THROW(WriteLog(host, L"p=1", L"1"), std::runtime_error);
+    EXPECT_EQ(host->lines.size(), 3u);
+    EXPECT_EQ(host.use_count(), 1);
+}
+
+TEST(LogFunctions, ContextServesAsLogger) {
+    auto host = MakeHost();
+    boost::shared_ptr<IActionContext> context = host;
+    boost::shared_ptr<ILogger> logger = context;  // same object, same control block
+    EXPECT_EQ(static_cast<void*>(logger.get()), static_cast<void*>(context.get()));
+    LogError(logger, CString(L"through the context"));
+    EXPECT_EQ(host->lines.at(0).level, 4);
+    EXPECT_EQ(host.use_count(), 3);
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+// Test seams of winport: virtual clock, fault injection, handle accounting and the call log.
+// They exist in the POSIX build only; tests that use them are kept out of the Windows suites.
+#pragma once
+
+#include <winport/export.h>
+#include <winport/types.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace winport::testing {
+
+// ---- Clock ---------------------------------------------------------------------------------
+// Under the virtual clock Sleep returns at once, advances the virtual time by the requested
+// milliseconds and records the request; the time functions (_time64, GetTickCount, GetSystemTime)
+// read the virtual time. `start_unix_ms` is milliseconds since 1970-01-01 UTC.
+WINPORT_API void UseVirtualClock(std::int64_t start_unix_ms);
+WINPORT_API void UseRealClock();
+WINPORT_API bool VirtualClockActive();
+WINPORT_API void AdvanceVirtualClock(std::int64_t ms);
+WINPORT_API std::vector<DWORD> RecordedSleeps();
+WINPORT_API void ClearRecordedSleeps();
+
+// ---- Fault injection -----------------------------------------------------------------------
+// Arms one fault: the nth call (1-based, counted from now) of any fault point, or of the named
+// function only when `function` is given, fails with `error` as if the system had refused it.
+WINPORT_API void FailNthCall(unsigned n, DWORD error, const char* function = nullptr);
+WINPORT_API void DisarmFaults();
+// Fault points passed since the last FailNthCall/DisarmFaults, and whether the armed one fired.
+WINPORT_API unsigned FaultPointsPassed();
+WINPORT_API bool FaultFired();
+// The name of the function the fault fired in (empty when none fired).
+WINPORT_API std::string FaultedFunction();
+
+// ---- Handle accounting ---------------------------------------------------------------------
+enum class HandleKind {
+    File, Find, Pipe, Process, Thread, Module, RegistryKey, ServiceManager, Service, Policy,
+    SecurityContext, Other,
+};
+WINPORT_API std::size_t LiveHandles(HandleKind kind);
+WINPORT_API std::size_t LiveHandles();  // all kinds
+WINPORT_API const char* HandleKindName(HandleKind kind);
+
+// ---- Call log ------------------------------------------------------------------------------
+// While on, each platform call is recorded as "Function(key arguments)".
+WINPORT_API void StartCallLog();
+WINPORT_API void StopCallLog();
+WINPORT_API std::vector<std::string> CallLog();
+
+// ---- System state --------------------------------------------------------------------------
+// Closes this process's connection to system.db, so the next call opens the store again
+// (after a test has pointed WINPORT_ROOT somewhere else).
+WINPORT_API void ResetStore();
+// The folder that holds system.db: $WINPORT_ROOT, else ${XDG_STATE_HOME:-$HOME/.local/state}/winport.
+WINPORT_API std::string StateDirectory();
+
+}  // namespace winport::testing

@@ -1,0 +1,8 @@
+// winport: the Win32 subset common-win32 calls, for POSIX systems. Include this (through
+// <common-win32/platform.h>) instead of <windows.h>.
+#pragma once
+
+#include <winport/types.h>
+#include <winport/errors.h>
+#include <winport/kernel.h>
+#include <winport/crt.h>
