@@ -11,3 +11,6 @@
 #include <common-win32/log.h>
 #include <common-win32/conversions.h>
 #include <common-win32/escaping.h>
+#include <common-win32/paths.h>
+#include <common-win32/arguments.h>
+#include <common-win32/versions.h>

@@ -1,0 +1,143 @@
+// Trailing separators on strings and on fixed buffers, including buffers with no room to spare.
+#include <common-win32/common-win32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct SlashCase {
+    const wchar_t* in;
+    wchar_t slash;
+    int selector;
+    const wchar_t* out;
+};
+
+const std::vector<SlashCase>& SlashCases() {
+    static const std::vector<SlashCase> cases = {
+        {L"", L'\\', 0, L""},                    // an empty text never gains a separator
+        {L"", L'\\', 1, L""},
+        {L"C:\\Temp", L'\\', 0, L"C:\\Temp\\"},
+        {L"C:\\Temp\\", L'\\', 0, L"C:\\Temp\\"},
+        {L"C:\\data/", L'\\', 0, L"C:\\data/\\"},   // only the given character counts
+        {L"C:\\Temp\\\\", L'\\', 1, L"C:\\Temp\\"},  // one separator per call
+        {L"C:\\Temp/", L'\\', 1, L"C:\\Temp/"},
+        {L"C:\\Temp", L'\\', 1, L"C:\\Temp"},
+        {L"web/x/", L'/', 1, L"web/x"},
+        {L"web\\x\\", L'/', 1, L"web\\x\\"},
+        {L"a/b", L'/', 0, L"a/b/"},
+        {L"\\", L'\\', 1, L""},
+        {L"/", L'/', 0, L"/"},
+        {L"x", L'\\', 7, L"x"},                  // every non-zero selector removes
+        {L"x\\", L'\\', -1, L"x"},
+    };
+    return cases;
+}
+
+TEST(HandleSlash, StringFormFollowsTheCoreRule) {
+    for (const SlashCase& c : SlashCases()) {
+        CString text(c.in);
+        HandleSlash(text, c.slash, c.selector);
+        EXPECT_STREQ(text.GetString(), c.out) << testing::PrintToString(std::wstring(c.in)) << " sel " << c.selector;
+    }
+}
+
+// A buffer of exactly `capacity` characters inside a larger block whose tail is watched.
+class GuardedBuffer {
+public:
+    GuardedBuffer(const wchar_t* text, unsigned capacity) : block_(capacity + kGuard, kFill), capacity_(capacity) {
+        std::copy(text, text + std::wcslen(text) + 1, block_.begin());
+    }
+    wchar_t* data() { return block_.data(); }
+    unsigned capacity() const { return capacity_; }
+    bool GuardIntact() const {
+        return std::all_of(block_.begin() + capacity_, block_.end(), [](wchar_t c) { return c == kFill; });
+    }
+
+private:
+    static constexpr wchar_t kFill = L'#';
+    static constexpr unsigned kGuard = 8;
+    std::vector<wchar_t> block_;
+    unsigned capacity_;
+};
+
+TEST(HandleSlash, BufferFormMatchesStringFormWhenThereIsRoom) {
+    for (const SlashCase& c : SlashCases()) {
+        GuardedBuffer buffer(c.in, static_cast<unsigned>(std::wcslen(c.in)) + 2);
+        HandleSlash(buffer.data(), buffer.capacity(), c.slash, c.selector);
+        EXPECT_STREQ(buffer.data(), c.out) << testing::PrintToString(std::wstring(c.in));
+        EXPECT_TRUE(buffer.GuardIntact());
+    }
+}
+
+TEST(HandleSlash, BufferFormNeverWritesAtOrPastItsCapacity) {
+    struct Case {
+        const wchar_t* in;
+        unsigned capacity;
+        int selector;
+        const wchar_t* out;
+    };
+    for (const Case& c : {
+             Case{L"C:\\Temp", 8, 0, L"C:\\Temp"},     // room for the text only: unchanged
+             Case{L"C:\\Temp", 9, 0, L"C:\\Temp\\"},   // exactly room for the separator
+             Case{L"ab", 3, 0, L"ab"},
+             Case{L"a", 3, 0, L"a\\"},
+             Case{L"a\\", 3, 1, L"a"},
+             Case{L"a\\", 3, 0, L"a\\"},
+         }) {
+        GuardedBuffer buffer(c.in, c.capacity);
+        HandleSlash(buffer.data(), buffer.capacity(), L'\\', c.selector);
+        EXPECT_STREQ(buffer.data(), c.out) << testing::PrintToString(std::wstring(c.in)) << " cap " << c.capacity;
+        EXPECT_TRUE(buffer.GuardIntact());
+    }
+}
+
+TEST(HandleSlash, BufferWithoutTerminatorIsReadOnlyUpToItsCapacity) {
+    wchar_t block[6] = {L'a', L'b', L'c', L'/', L'#', L'#'};  // capacity 4, no terminator inside it
+    HandleSlash(block, 4, L'/', 0);
+    EXPECT_EQ(std::wstring(block, 6), std::wstring(L"abc/##"));
+    HandleSlash(block, 4, L'/', 1);
+    EXPECT_EQ(std::wstring(block, 6), std::wstring(L"abc\0##", 6));
+}
+
+TEST(HandleSlash, NullOrZeroCapacityBufferIsLeftAlone) {
+    HandleSlash(nullptr, 10, L'\\', 0);
+    wchar_t one[2] = {L'x', L'#'};
+    HandleSlash(one, 0, L'\\', 1);
+    EXPECT_EQ(one[0], L'x');
+}
+
+TEST(TrailingSlashHelpers, PickSlashAndSelector) {
+    CString s(L"C:\\Temp");
+    AddTrailingBackSlash(s);
+    EXPECT_STREQ(s.GetString(), L"C:\\Temp\\");
+    RemoveTrailingForwardSlash(s);
+    EXPECT_STREQ(s.GetString(), L"C:\\Temp\\");
+    RemoveTrailingBackSlash(s);
+    EXPECT_STREQ(s.GetString(), L"C:\\Temp");
+    CString web(L"web/x/");
+    RemoveTrailingBackSlash(web);
+    EXPECT_STREQ(web.GetString(), L"web/x/");
+    RemoveTrailingForwardSlash(web);
+    EXPECT_STREQ(web.GetString(), L"web/x");
+    CString empty;
+    AddTrailingBackSlash(empty);
+    EXPECT_TRUE(empty.IsEmpty());
+
+    wchar_t buffer[16] = L"D:\\x";
+    AddTrailingBackSlash(buffer, 16);
+    EXPECT_STREQ(buffer, L"D:\\x\\");
+    RemoveTrailingBackSlash(buffer, 16);
+    EXPECT_STREQ(buffer, L"D:\\x");
+    wchar_t web2[16] = L"a/b/";
+    RemoveTrailingBackSlash(web2, 16);
+    EXPECT_STREQ(web2, L"a/b/");
+    RemoveTrailingForwardSlash(web2, 16);
+    EXPECT_STREQ(web2, L"a/b");
+}
+
+}  // namespace
