@@ -32,6 +32,7 @@ TEST(compareVersionStr, ComparesLooselySeparatedComponents) {
              Case{L"3000000000", L"2147483647", 0},    // both saturate at the 32-bit maximum
              Case{L"1.10", L"1.9", 1},
              Case{L"1/2.1", L"1.1", 0},                // the slash does not separate: "1/2" is one component, 1
+             Case{L"\uff11.\uff12", L"1.2", 0},       // full-width digits read as digits everywhere
          }) {
         EXPECT_EQ(compareVersionStr(c.first, c.second), c.result)
             << testing::PrintToString(std::wstring(c.first)) << " vs " << testing::PrintToString(std::wstring(c.second));
@@ -63,6 +64,7 @@ TEST(VersionCompare, ComparesCountPaddedSixteenBitComponents) {
              Case{L"0.0.0.1", L"", 4, 1},
              Case{L"5", L"3.9.9", 1000000000, 2},         // a huge count costs nothing extra
              Case{L"1.2.3", L"1.2.3.0.0.7", 6, -7},
+             Case{L"\u0661.\u0662", L"1.3", 2, -1},    // Arabic-Indic digits
          }) {
         SetLastError(0);
         EXPECT_EQ(VersionCompare(c.first, c.second, c.count), c.result)

@@ -1,5 +1,5 @@
-// The Microsoft C runtime routines that glibc lacks, with MSVCRT's behaviour: the number
-// readers saturate at the 32-bit range of Windows' int and long, and the clock is winport's.
+// The Microsoft C runtime routines that glibc lacks, with MSVCRT's behaviour: the clock is
+// winport's. _wtoi and _wtol live in crt_number.cpp, the path routines in crt_path.cpp.
 // No library logic here.
 #include <winport/crt.h>
 
@@ -30,14 +30,3 @@ extern "C" std::int64_t _wcstoi64(const wchar_t* str, wchar_t** end, int base) {
 }
 
 extern "C" std::int64_t _wtoi64(const wchar_t* str) { return str ? std::wcstoll(str, nullptr, 10) : 0; }
-
-namespace {
-long Saturate32(long long v) {
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<long>(v);
-}
-}  // namespace
-
-extern "C" int _wtoi(const wchar_t* str) { return str ? static_cast<int>(Saturate32(std::wcstoll(str, nullptr, 10))) : 0; }
-extern "C" long _wtol(const wchar_t* str) { return str ? Saturate32(std::wcstoll(str, nullptr, 10)) : 0; }
