@@ -51,7 +51,7 @@ private:
     std::string path_;
 };
 
-class Faults : public ::testing::Test {
+class PathFaults : public ::testing::Test {
 protected:
     void TearDown() override { wt::DisarmFaults(); }
 };
@@ -135,7 +135,7 @@ TEST(PathQueries, AreRecordedInTheCallLog) {
 }
 
 // Every system call of each routine made to fail in turn: the documented fallback, no crash.
-TEST_F(Faults, myGetTempPathIsEmptyWhenTheSystemRefuses) {
+TEST_F(PathFaults, myGetTempPathIsEmptyWhenTheSystemRefuses) {
     const CString expected = myGetTempPath();
     unsigned n = 1;
     for (;; ++n) {
@@ -151,7 +151,7 @@ TEST_F(Faults, myGetTempPathIsEmptyWhenTheSystemRefuses) {
     EXPECT_EQ(n, 3u);  // two calls: the size, then the text
 }
 
-TEST_F(Faults, myGetShortPathGivesThePathBackWithCountZero) {
+TEST_F(PathFaults, myGetShortPathGivesThePathBackWithCountZero) {
     wt::FailNthCall(1, ERROR_ACCESS_DENIED, "GetShortPathNameW");
     int count = -1;
     EXPECT_STREQ(myGetShortPath(L"/tmp", count).GetString(), L"/tmp");
@@ -160,7 +160,7 @@ TEST_F(Faults, myGetShortPathGivesThePathBackWithCountZero) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
-TEST_F(Faults, SplitAndJoinGiveEmptyPartsWhenTheRuntimeRefuses) {
+TEST_F(PathFaults, SplitAndJoinGiveEmptyPartsWhenTheRuntimeRefuses) {
     wt::FailNthCall(1, ERROR_ACCESS_DENIED, "_wsplitpath_s");
     CString drive(L"x"), dir(L"x"), name(L"x"), ext(L"x");
     mySplitPath(L"C:\\a\\b.c", &drive, &dir, &name, &ext);
