@@ -3,12 +3,12 @@
 #include "common-win32/versions.h"
 
 #include "common-win32/arguments.h"
+#include "common-win32/collections.h"
 #include "common-win32/platform.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cwchar>
-#include <vector>
 
 namespace {
 
@@ -25,15 +25,17 @@ CString NextComponent(const CString& text, int& position) {
 }
 
 // Every component that GetArg takes off the text with ".", as the low 16 bits of its number.
-std::vector<WORD> Components(const wchar_t* version) {
-    std::vector<WORD> words;
+void ReadComponents(const wchar_t* version, CWordArray& words) {
+    words.RemoveAll();
     CString rest(version != nullptr ? version : L"");
     CString component;
     while (GetArg(rest, component, L".")) {
-        words.push_back(static_cast<WORD>(static_cast<unsigned>(_wtoi(component.GetString()))));
+        words.Add(static_cast<WORD>(static_cast<unsigned>(_wtoi(component.GetString()))));
     }
-    return words;
 }
+
+// Past its own components a version reads as zeros.
+int ComponentAt(const CWordArray& words, std::intptr_t index) { return index < words.GetSize() ? words[index] : 0; }
 
 }  // namespace
 
@@ -59,14 +61,15 @@ int VersionCompare(const wchar_t* first, const wchar_t* second, int count) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const std::vector<WORD> a = Components(first);
-    const std::vector<WORD> b = Components(second);
-    // Both versions read as zeros past their own components, so nothing beyond the longer one
-    // can differ: a huge count costs no more than the components that exist.
-    const std::size_t compared = std::min<std::size_t>(static_cast<std::size_t>(count), std::max(a.size(), b.size()));
-    for (std::size_t i = 0; i < compared; ++i) {
-        const int x = i < a.size() ? a[i] : 0;
-        const int y = i < b.size() ? b[i] : 0;
+    CWordArray a, b;
+    ReadComponents(first, a);
+    ReadComponents(second, b);
+    // The zero padding is read rather than stored: nothing beyond the longer version can
+    // differ, so a huge count costs no more than the components that exist.
+    const std::intptr_t compared = std::min<std::intptr_t>(count, std::max(a.GetSize(), b.GetSize()));
+    for (std::intptr_t i = 0; i < compared; ++i) {
+        const int x = ComponentAt(a, i);
+        const int y = ComponentAt(b, i);
         if (x != y) return x - y;
     }
     return 0;
