@@ -38,11 +38,6 @@ endif()
 function(cw32_add_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE common-win32 cw32_test_support ${CW32_GTEST} cw32_warnings)
-  if(WIN32)
-    # -Wl,-Bstatic undoes the -Bdynamic that the global link options end with; without it the
-    # C++ runtime would come from libstdc++-6.dll, which the test prefix does not have.
-    target_link_options(${name} PRIVATE -static -Wl,-Bstatic)
-  endif()
   if(CW32_CAN_RUN_TESTS)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
