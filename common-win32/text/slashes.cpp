@@ -1,8 +1,6 @@
 // One trailing separator added or taken off, on a CString or on a caller's fixed buffer.
 #include "common-win32/paths.h"
 
-#include "common-win32/platform.h"
-
 #include <cwchar>
 
 void HandleSlash(CString& text, wchar_t slash, int selector) {
