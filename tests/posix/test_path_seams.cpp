@@ -2,6 +2,8 @@
 #include <common-win32/common-win32.h>
 #include <winport/testing.h>
 
+#include "support/scoped_env.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -9,29 +11,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 namespace wt = winport::testing;
 
 namespace {
 
-// Sets or clears $TMPDIR for one test and puts the old value back.
-class TmpdirOverride {
-public:
-    explicit TmpdirOverride(const char* value) {
-        if (const char* old = std::getenv("TMPDIR")) old_ = old;
-        if (value) setenv("TMPDIR", value, 1);
-        else unsetenv("TMPDIR");
-    }
-    ~TmpdirOverride() {
-        if (old_) setenv("TMPDIR", old_->c_str(), 1);
-        else unsetenv("TMPDIR");
-    }
-
-private:
-    std::optional<std::string> old_;
-};
+// Sets or clears $TMPDIR; a ScopedEnv puts the old value back.
+void SetTmpdir(const char* value) {
+    if (value) setenv("TMPDIR", value, 1);
+    else unsetenv("TMPDIR");
+}
 
 // A scratch directory removed with everything in it at the end of the test.
 class ScratchDir {
@@ -63,7 +53,8 @@ TEST(GetTempPathW, FollowsTmpdirWithOneTrailingSeparator) {
     };
     for (const Case& c : {Case{nullptr, L"/tmp/"}, Case{"", L"/tmp/"}, Case{"/var/scratch", L"/var/scratch/"},
                           Case{"/var/scratch/", L"/var/scratch/"}, Case{"/t\xC3\xA9mp", L"/t\u00e9mp/"}}) {
-        TmpdirOverride tmpdir(c.tmpdir);
+        cw32test::ScopedEnv saved({"TMPDIR"});
+        SetTmpdir(c.tmpdir);
         wchar_t buffer[64] = {};
         EXPECT_EQ(GetTempPathW(64, buffer), std::wcslen(c.path));
         EXPECT_STREQ(buffer, c.path);
@@ -72,7 +63,8 @@ TEST(GetTempPathW, FollowsTmpdirWithOneTrailingSeparator) {
 }
 
 TEST(GetTempPathW, AnswersTheNeededSizeWhenTheBufferIsShort) {
-    TmpdirOverride tmpdir("/var/tmp");  // "/var/tmp/": 9 characters, 10 with the terminator
+    cw32test::ScopedEnv saved({"TMPDIR"});
+    SetTmpdir("/var/tmp");  // "/var/tmp/": 9 characters, 10 with the terminator
     EXPECT_EQ(GetTempPathW(0, nullptr), 10u);
     wchar_t buffer[16] = L"untouched";
     SetLastError(1234);
@@ -124,7 +116,8 @@ TEST(GetShortPathNameW, AnswersTheNeededSizeWhenTheBufferIsShort) {
 }
 
 TEST(PathQueries, AreRecordedInTheCallLog) {
-    TmpdirOverride tmpdir("/tmp");
+    cw32test::ScopedEnv saved({"TMPDIR"});
+    SetTmpdir("/tmp");
     wt::StartCallLog();
     int count = 0;
     myGetShortPath(L"/tmp", count);
