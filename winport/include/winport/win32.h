@@ -11,3 +11,6 @@
 #include <winport/find.h>
 #include <winport/directory.h>
 #include <winport/shell.h>
+#include <winport/message.h>
+#include <winport/locale.h>
+#include <winport/chars.h>
