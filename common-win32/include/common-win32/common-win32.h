@@ -11,3 +11,5 @@
 #include <common-win32/log.h>
 #include <common-win32/conversions.h>
 #include <common-win32/escaping.h>
+#include <common-win32/text_file.h>
+#include <common-win32/files.h>
