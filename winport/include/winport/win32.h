@@ -14,3 +14,4 @@
 #include <winport/message.h>
 #include <winport/locale.h>
 #include <winport/chars.h>
+#include <winport/file.h>
