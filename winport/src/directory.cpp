@@ -6,9 +6,9 @@
 #include "core/fault.h"
 #include "core/text.h"
 #include "posix_fs.h"
+#include "unsupported.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <unistd.h>
 
 using namespace winport::detail;
@@ -17,8 +17,7 @@ extern "C" BOOL WINAPI CreateDirectoryW(LPCWSTR path_name, LPSECURITY_ATTRIBUTES
     LogCall("CreateDirectoryW", [&] { return ToPosixPath(path_name); });
     if (FaultPoint("CreateDirectoryW")) return FALSE;
     if (security != nullptr && security->lpSecurityDescriptor != nullptr) {
-        std::fprintf(stderr, "winport: CreateDirectoryW: security descriptors cannot be kept on POSIX folders\n");
-        SetLastError(ERROR_NOT_SUPPORTED);
+        ReportUnsupported("CreateDirectoryW", "a security descriptor for a POSIX folder");
         return FALSE;
     }
     if (path_name == nullptr || *path_name == L'\0') {

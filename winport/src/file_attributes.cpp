@@ -6,6 +6,7 @@
 #include "core/fault.h"
 #include "core/text.h"
 #include "posix_fs.h"
+#include "unsupported.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -33,9 +34,9 @@ extern "C" BOOL WINAPI SetFileAttributesW(LPCWSTR file_name, DWORD attributes) {
     constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_ARCHIVE |
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if ((attributes & ~kKept) != 0) {
-        std::fprintf(stderr, "winport: SetFileAttributesW: attributes 0x%X cannot be kept on POSIX\n",
-                     attributes & ~kKept);
-        SetLastError(ERROR_NOT_SUPPORTED);
+        char bits[16];
+        std::snprintf(bits, sizeof bits, "0x%X", attributes & ~kKept);
+        ReportUnsupported("SetFileAttributesW", std::string("the attribute bits ") + bits);
         return FALSE;
     }
     std::string path;

@@ -6,6 +6,7 @@
 #include "core/fault.h"
 #include "core/text.h"
 #include "posix_fs.h"
+#include "unsupported.h"
 #include "wildcard.h"
 
 #include <algorithm>
@@ -81,8 +82,7 @@ private:
         const bool exists = ::stat(to.c_str(), &target) == 0;
         if (exists && !(flags_ & FOF_NOCONFIRMATION)) {
             // The shell would ask before replacing; winport cannot ask, and guessing is worse.
-            std::fprintf(stderr, "winport: SHFileOperationW: %s exists and replacing it needs FOF_NOCONFIRMATION\n",
-                         to.c_str());
+            ReportUnsupported("SHFileOperationW", "replacing " + to + " without FOF_NOCONFIRMATION");
             return ERROR_NOT_SUPPORTED;
         }
         const DWORD error = MakeFolders(fs::ParentOf(to));
@@ -201,12 +201,13 @@ extern "C" int WINAPI SHFileOperationW(LPSHFILEOPSTRUCTW op) {
     if (op == nullptr) return ERROR_INVALID_PARAMETER;
     op->fAnyOperationsAborted = FALSE;
     if (op->wFunc != FO_COPY) {
-        std::fprintf(stderr, "winport: SHFileOperationW: operation %u is not supported, only FO_COPY\n", op->wFunc);
+        ReportUnsupported("SHFileOperationW", "operation " + std::to_string(op->wFunc) + " (only FO_COPY is)");
         return ERROR_NOT_SUPPORTED;
     }
     if ((op->fFlags & ~kSupportedFlags) != 0) {
-        std::fprintf(stderr, "winport: SHFileOperationW: flags 0x%X are not supported\n",
-                     static_cast<unsigned>(op->fFlags & ~kSupportedFlags));
+        char flags[16];
+        std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(op->fFlags & ~kSupportedFlags));
+        ReportUnsupported("SHFileOperationW", std::string("the flags ") + flags);
         return ERROR_NOT_SUPPORTED;
     }
     return CopyAll(*op);
