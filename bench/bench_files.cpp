@@ -42,8 +42,8 @@ struct Workload {
         std::ofstream out(pristine, std::ios::binary);
         std::string line;
         for (int i = 0; i < kLines; ++i) {
-            line = "line " + std::to_string(i) + " lorem ipsum dolor sit amet, consectetur adipiscing";
-            if (i % 10 == 0) line += " key=" + Name((i / 10) % kVariables) + ";";
+            line = i % 10 == 0 ? "key=" + Name((i / 10) % kVariables) + "; " : std::string();
+            line += "line " + std::to_string(i) + " lorem ipsum dolor sit amet, consectetur adipiscing elit";
             line.resize(63, '.');
             out << line << '\n';
         }

@@ -6,5 +6,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/posix}
-"$build/bin/cw32-bench" --benchmark_filter='BM_(ReplaceFileVariables|SedReplace|FindStringInFile|GrepCount)$' \
+"$build/bin/cw32-bench" --benchmark_filter='BM_(ReplaceFileVariables|SedReplace|FindStringInFile|GrepCount)/' \
   --benchmark_format=json | python3 bench/ratios.py

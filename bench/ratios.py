@@ -18,7 +18,8 @@ PAIRS = [
 
 
 def main():
-    runs = {b["name"]: b for b in json.load(sys.stdin)["benchmarks"]}
+    # Options such as real time or a fixed iteration count add "/..." to a name; pairs use the base.
+    runs = {b["name"].split("/")[0]: b for b in json.load(sys.stdin)["benchmarks"]}
     for ours, peer in PAIRS:
         if ours not in runs or peer not in runs:
             continue

@@ -7,6 +7,7 @@
 #include "common-win32/text_file.h"
 #include "files/variables_list.h"
 
+#include <string>
 #include <vector>
 
 using cw32::files::ParsedVariables;
@@ -22,6 +23,35 @@ const wchar_t kHidden[] = L"********";
 // A pair replaced something but the flags list has no entry at its index: the rewrite stops
 // like any other failure, since whether the pair is secret cannot be known.
 struct MissingFlagsEntry {};
+
+// The temporary file's writer. Every line still goes through WriteLine and the Write slot, but
+// the lines are gathered and handed to CTextFile::Write in blocks: a million-line file then
+// costs a few hundred writes to the system instead of a million. A failing block raises at the
+// next block or at Close, still inside the rewrite, which then aborts as for any failure.
+class BlockTextFile : public CTextFile {
+public:
+    using CTextFile::CTextFile;
+    bool Write(const wchar_t* text) override {
+        pending_ += text;
+        return pending_.size() < kBlockCharacters || WritePending();
+    }
+    bool Close() override {
+        WritePending();
+        return CTextFile::Close();
+    }
+
+private:
+    static constexpr std::size_t kBlockCharacters = 64 * 1024;
+
+    bool WritePending() {
+        // Whole lines only: a block never splits a character's surrogate pair.
+        const bool written = CTextFile::Write(pending_.c_str());
+        pending_.clear();
+        return written;
+    }
+
+    std::wstring pending_;
+};
 
 void LogFormatted(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, const CString& a,
                   const CString& b = CString()) {
@@ -51,7 +81,7 @@ void RewriteThroughTemporaryFile(const boost::shared_ptr<ILogger>& logger, const
     LogMessage(logger, L"Output File will be UTF-8 Encoded");
     // A temporary file that cannot be created is not an error here: every write then returns
     // false, and the final copy finds nothing to copy, leaving the target as it was.
-    CTextFile output(tempPath.GetString(), CFile::modeCreate | CFile::modeWrite, 1);
+    BlockTextFile output(tempPath.GetString(), CFile::modeCreate | CFile::modeWrite, 1);
     CString line;
     while (input.ReadString(line)) {
         for (std::size_t i = 0; i < variables.size(); ++i) {
