@@ -18,7 +18,7 @@ constexpr int kLines = 1000000;
 constexpr int kVariables = 8;
 const char kSearchText[] = "@@VAR_3@@";
 
-class DiscardingHost : public IActionContext {
+class DiscardingHost final : public IActionContext {
 public:
     void Write(int, const std::wstring&) override {}
     boost::shared_ptr<std::wstring> GetArgumentValue(const std::wstring&) override {

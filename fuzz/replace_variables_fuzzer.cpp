@@ -19,7 +19,7 @@ namespace {
 
 const char kOriginal[] = "name=NAME\npath=C:\\app\\PATH\nquoted=\"Q\",x\n\nlast line a=b";
 
-class CheckingHost : public IActionContext {
+class CheckingHost final : public IActionContext {
 public:
     void Write(int level, const std::wstring& text) override {
         // "YYYY/MM/DD, hh:mm:ss: " and level 2, on every line.
