@@ -32,6 +32,8 @@ TEST(FindStringInFile, CountsAndLogsEachHit) {
         {"no hit across a line end", "ab\ncd\n", L"bc", 0, 0, L"bc"},
         {"8-bit bytes are characters", "caf\xE9 caf\xE9", L"caf\u00e9", 0, 2, L"caf\u00e9"},
         {"an empty file", "", L"abc", 0, 0, L"abc"},
+        {"a CR ends a line only before LF", "ab\r\nab\r", L"b\r", 0, 1, L"b\r"},
+        {"lines longer than any buffer", "abc" + std::string(3 << 20, 'x') + "abc\nabc", L"abc", 0, 3, L"abc"},
         {"a character above 0xFF matches no 8-bit line", std::string("a\0 a\x01\n", 6), L"a\u0100", 0, 0, L"a\u0100"},
     };
     for (const auto& c : cases) {
