@@ -13,20 +13,23 @@ PAIRS = [
     ("BM_CStringCopy", "BM_WStringCopy"),
     ("BM_CStringCopyLong", "BM_WStringCopyLong"),
     ("BM_CStringFormat", "BM_Swprintf"),
+    ("BM_ReplaceFileVariables", "BM_SedReplace"),
+    ("BM_FindStringInFile", "BM_GrepCount"),
 ]
 
 
 def main():
-    runs = {b["name"]: b for b in json.load(sys.stdin)["benchmarks"]}
+    # Options such as real time or a fixed iteration count add "/..." to a name; pairs use the base.
+    runs = {b["name"].split("/")[0]: b for b in json.load(sys.stdin)["benchmarks"]}
     for ours, peer in PAIRS:
         if ours not in runs or peer not in runs:
             continue
         a, b = runs[ours], runs[peer]
         if "bytes_per_second" in a and "bytes_per_second" in b:
-            print(f"{ours:22} {a['bytes_per_second'] / 1e6:10.1f} MB/s  vs {peer:22} "
+            print(f"{ours:24} {a['bytes_per_second'] / 1e6:10.1f} MB/s  vs {peer:22} "
                   f"{b['bytes_per_second'] / 1e6:10.1f} MB/s  ratio {a['bytes_per_second'] / b['bytes_per_second']:.2f}")
         else:
-            print(f"{ours:22} {a['real_time']:10.1f} {a['time_unit']}  vs {peer:22} "
+            print(f"{ours:24} {a['real_time']:10.1f} {a['time_unit']}  vs {peer:22} "
                   f"{b['real_time']:10.1f} {b['time_unit']}  ratio {b['real_time'] / a['real_time']:.2f}")
 
 

@@ -181,6 +181,41 @@ run plan broken.plan
 expect_code 2
 expect_err "cw32: plan: broken.plan:2: the line ends inside double quotes$nl"
 
+# --- the file routines: a configuration file written, rewritten and searched; a tree copied
+# and removed. Paths use backslashes, which both platforms read.
+crlf=$'\r\n'
+run textfile write conf.ini 'host=@@HOST@@' 'pwd=@@PWD@@'
+expect_code 0
+expect_file conf.ini "host=@@HOST@@${crlf}pwd=@@PWD@@${crlf}"
+run replace-vars conf.ini '@@HOST@@="db",@@PWD@@="S3cret"' --flags 0,16
+expect_code 0
+expect_file conf.ini "host=db${crlf}pwd=S3cret${crlf}"
+expect_err_matches "Replaced 1 instances of '@@PWD@@' with '\*\*\*\*\*\*\*\*' in 'conf.ini'"
+checks=$((checks + 1))
+[[ $err == *S3cret* ]] && fail "$last: the hidden value reached the log"
+run find conf.ini DB --ignore-case
+expect_code 0
+expect_out "1$nl"
+run find missing.ini x
+expect_code 1
+expect_err_matches "FindStringInFile: error reading from 'missing.ini'"
+run textfile append conf.ini extra
+expect_code 0
+expect_file conf.ini "host=db${crlf}pwd=S3cret${crlf}extra${crlf}"
+run copy conf.ini 'tree\sub\conf.ini'
+expect_code 0
+run copy tree tree-copy
+expect_code 0
+expect_err_matches 'SHFileOperation return code: 0'
+expect_file tree-copy/sub/conf.ini "host=db${crlf}pwd=S3cret${crlf}extra${crlf}"
+run rmtree tree-copy
+expect_code 0
+checks=$((checks + 1))
+[[ -e tree-copy ]] && fail "$last: tree-copy is still there"
+run rmtree missing-folder
+expect_code 0  # nothing is left there, though the log says the folder could not be listed
+expect_err_matches 'ERROR Invalid handle value of missing-folder\\\*\.\*\.'
+
 # --- the demonstration plan of the README runs clean
 cp "$examples/demo.plan" demo.plan
 run plan demo.plan

@@ -6,6 +6,11 @@
 #include <winport/errors.h>
 #include <winport/kernel.h>
 #include <winport/crt.h>
+#include <winport/fileattr.h>
+#include <winport/filecopy.h>
+#include <winport/find.h>
+#include <winport/directory.h>
+#include <winport/shell.h>
 #include <winport/message.h>
 #include <winport/locale.h>
 #include <winport/chars.h>

@@ -1,0 +1,115 @@
+// Subcommands of the file routines: variable replacement, string search, text files, and
+// copying and removing whole trees.
+#include "command_line.h"
+#include "commands.h"
+#include "text_io.h"
+
+#include <common-win32/common-win32.h>
+
+namespace cw32::cli {
+namespace {
+
+int RunReplaceVars(CommandContext& context, const std::vector<std::wstring>& args) {
+    const ParsedArguments parsed =
+        ParseArguments(L"replace-vars", args, {{L"--flags", true}, {L"--unescape", false}, {L"--show-hidden", false}});
+    ExpectPositionals(L"replace-vars", parsed.positional, {L"FILE", L"VARIABLES"});
+    const std::wstring* flags = parsed.Value(L"--flags");
+    // Every outcome, failures included, is a line in the log; the routine itself reports none.
+    ReplaceFileVariables(context.host, ToCString(parsed.positional[0]), ToCString(parsed.positional[1]),
+                         flags ? ToCString(*flags) : CString(), parsed.Has(L"--unescape"), parsed.Has(L"--show-hidden"));
+    return kExitSuccess;
+}
+
+int RunFind(CommandContext& context, const std::vector<std::wstring>& args) {
+    const ParsedArguments parsed = ParseArguments(L"find", args, {{L"--ignore-case", false}, {L"--first", false}});
+    ExpectPositionals(L"find", parsed.positional, {L"FILE", L"TEXT"});
+    if (parsed.positional[1].empty()) throw UsageError(L"find", L"the search text is empty");
+    int flags = 0;
+    if (parsed.Has(L"--ignore-case")) flags |= FIND_STRING_IGNORE_CASE;
+    if (parsed.Has(L"--first")) flags |= FIND_STRING_FIRST_ONLY;
+    CString text = ToCString(parsed.positional[1]);
+    const int found = FindStringInFile(context.host, ToCString(parsed.positional[0]), text, flags);
+    if (found < 0) return kExitFailure;  // the log says why
+    context.host->PrintLine(std::to_wstring(found));
+    return kExitSuccess;
+}
+
+int RunCopy(CommandContext& context, const std::vector<std::wstring>& args) {
+    const ParsedArguments parsed = ParseArguments(L"copy", args, {});
+    ExpectPositionals(L"copy", parsed.positional, {L"SOURCE", L"DEST"});
+    return FileRecursiveCopy(context.host, ToCString(parsed.positional[0]), ToCString(parsed.positional[1]))
+               ? kExitSuccess
+               : kExitFailure;
+}
+
+int RunRmtree(CommandContext& context, const std::vector<std::wstring>& args) {
+    const ParsedArguments parsed = ParseArguments(L"rmtree", args, {});
+    ExpectPositionals(L"rmtree", parsed.positional, {L"DIR"});
+    const std::wstring& folder = parsed.positional[0];
+    if (folder.empty()) throw UsageError(L"rmtree", L"the folder name is empty");
+    DeleteAllFilesAndDirectories(context.host, folder.c_str());
+    // The routine goes on past failures and only logs them; the folder still being there is
+    // what tells the caller it did not finish.
+    return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES ? kExitSuccess : kExitFailure;
+}
+
+int RunTextFile(CommandContext& context, const std::vector<std::wstring>& args) {
+    const ParsedArguments parsed = ParseArguments(L"textfile", args, {});
+    if (parsed.positional.size() < 2) ExpectPositionals(L"textfile", parsed.positional, {L"write|append", L"FILE"});
+    const std::wstring& action = parsed.positional[0];
+    if (action != L"write" && action != L"append")
+        throw UsageError(L"textfile", L"unknown action " + Quoted(action) + L" (write or append)");
+    const bool append = action == L"append";
+    const std::wstring& path = parsed.positional[1];
+    CTextFile file;
+    const DWORD flags = CFile::modeCreate | CFile::modeWrite | (append ? DWORD{CFile::modeNoTruncate} : DWORD{0});
+    if (!file.Open(path.c_str(), flags)) {
+        context.host->Diagnose(L"textfile: cannot open " + Quoted(path) + L" (error " + std::to_wstring(GetLastError()) + L")");
+        return kExitFailure;
+    }
+    try {
+        if (append) file.SeekToEnd();
+        for (std::size_t i = 2; i < parsed.positional.size(); ++i) file.WriteLine(parsed.positional[i].c_str());
+        file.Close();
+    } catch (CFileException* error) {
+        const LONG code = error->m_lOsError;
+        error->Delete();
+        context.host->Diagnose(L"textfile: writing " + Quoted(path) + L" failed (error " + std::to_wstring(code) + L")");
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+const CommandRegistrar registered{
+    {L"replace-vars", L"replace-vars FILE VARIABLES [--flags LIST] [--unescape] [--show-hidden]",
+     L"replace variables inside a text file, rewriting it in UTF-8 with CR LF",
+     L"VARIABLES is a list of name=\"value\" items separated by commas; every occurrence of a name\n"
+     L"in a line becomes its value. LIST holds one number per variable, in the same order:\n"
+     L"16 shows the value as ******** in the log, 32 the name, 48 both.\n"
+     L"--unescape      read \\= as part of a name and drop the backslash before any character\n"
+     L"--show-hidden   log names and values in clear whatever the flags\n"
+     L"Each replacement and any failure is a log line; on failure the file stays as it was.\n",
+     RunReplaceVars},
+    {L"find", L"find FILE TEXT [--ignore-case] [--first]", L"count the occurrences of a text in a file",
+     L"Prints the number of non-overlapping occurrences, line by line, and logs each one.\n"
+     L"--ignore-case   compare with A to Z lower-cased on both sides\n"
+     L"--first         stop at the first occurrence (prints 1 or 0)\n"
+     L"Exit status 1 when the file cannot be read.\n",
+     RunFind},
+    {L"copy", L"copy SOURCE DEST", L"copy a file or a whole folder tree, overwriting without asking",
+     L"The shell's copy: a folder copied onto an existing folder lands inside it, onto a new name\n"
+     L"it takes that name; a wildcard in SOURCE copies the matching entries. Exit status 1 when\n"
+     L"the shell reports an error (its code is in the log).\n",
+     RunCopy},
+    {L"rmtree", L"rmtree DIR", L"delete a folder with everything in it",
+     L"Read-only files are deleted too; links to folders are removed, never followed. Each\n"
+     L"failure is a log line and the deletion goes on; exit status 1 when DIR is still there.\n",
+     RunRmtree},
+    {L"textfile", L"textfile write|append FILE [TEXT...]", L"write lines of text to a file in UTF-8",
+     L"Each TEXT becomes one line ending in CR LF. write creates or empties FILE first; append\n"
+     L"adds to its end (creating it when missing).\n",
+     RunTextFile},
+};
+
+}  // namespace
+}  // namespace cw32::cli

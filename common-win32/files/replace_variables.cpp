@@ -1,0 +1,132 @@
+// ReplaceFileVariables: rewrites a text file through "<file>.tmp", replacing variables line by
+// line and logging each replacement, with hidden names and values masked.
+#include "common-win32/files.h"
+
+#include "common-win32/cfile.h"
+#include "common-win32/log.h"
+#include "common-win32/text_file.h"
+#include "files/variables_list.h"
+
+#include <string>
+#include <vector>
+
+using cw32::files::ParsedVariables;
+using cw32::files::ParseProblem;
+using cw32::files::Variable;
+
+namespace {
+
+constexpr long kHideValue = 0x10;
+constexpr long kHideName = 0x20;
+const wchar_t kHidden[] = L"********";
+
+// A pair replaced something but the flags list has no entry at its index: the rewrite stops
+// like any other failure, since whether the pair is secret cannot be known.
+struct MissingFlagsEntry {};
+
+// The temporary file's writer. Every line still goes through WriteLine and the Write slot, but
+// the lines are gathered and handed to CTextFile::Write in blocks: a million-line file then
+// costs a few hundred writes to the system instead of a million. A failing block raises at the
+// next block or at Close, still inside the rewrite, which then aborts as for any failure.
+class BlockTextFile : public CTextFile {
+public:
+    using CTextFile::CTextFile;
+    bool Write(const wchar_t* text) override {
+        pending_ += text;
+        return pending_.size() < kBlockCharacters || WritePending();
+    }
+    bool Close() override {
+        WritePending();
+        return CTextFile::Close();
+    }
+
+private:
+    static constexpr std::size_t kBlockCharacters = 64 * 1024;
+
+    bool WritePending() {
+        // Whole lines only: a block never splits a character's surrogate pair.
+        const bool written = CTextFile::Write(pending_.c_str());
+        pending_.clear();
+        return written;
+    }
+
+    std::wstring pending_;
+};
+
+void LogFormatted(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, const CString& a,
+                  const CString& b = CString()) {
+    CString message;
+    message.Format(format, a.GetString(), b.GetString());
+    LogMessage(logger, message);
+}
+
+void LogReplacement(const boost::shared_ptr<ILogger>& logger, int count, const Variable& variable, long flags,
+                    bool logHiddenValues, const CString& fileName) {
+    const bool hide_value = !logHiddenValues && (flags & kHideValue) != 0;
+    const bool hide_name = !logHiddenValues && (flags & kHideName) != 0;
+    CString message;
+    message.Format(L"ReplaceFileVariables: Replaced %i instances of '%s' with '%s' in '%s'", count,
+                   hide_name ? kHidden : variable.name.GetString(), hide_value ? kHidden : variable.value.GetString(),
+                   fileName.GetString());
+    LogMessage(logger, message);
+}
+
+// Reads the target, writes the replaced lines to the temporary file and copies it back. A
+// failure raises (CFileException* or MissingFlagsEntry); both files are closed by their
+// destructors before the caller handles it.
+void RewriteThroughTemporaryFile(const boost::shared_ptr<ILogger>& logger, const CString& fileName,
+                                 const CString& tempPath, const std::vector<Variable>& variables,
+                                 const std::vector<long>& flags, bool logHiddenValues) {
+    CStdioFile input(fileName.GetString(), CFile::modeRead);
+    LogMessage(logger, L"Output File will be UTF-8 Encoded");
+    // A temporary file that cannot be created is not an error here: every write then returns
+    // false, and the final copy finds nothing to copy, leaving the target as it was.
+    BlockTextFile output(tempPath.GetString(), CFile::modeCreate | CFile::modeWrite, 1);
+    CString line;
+    while (input.ReadString(line)) {
+        for (std::size_t i = 0; i < variables.size(); ++i) {
+            const int count = line.Replace(variables[i].name.GetString(), variables[i].value.GetString());
+            if (count == 0) continue;
+            if (i >= flags.size()) throw MissingFlagsEntry();
+            LogReplacement(logger, count, variables[i], flags[i], logHiddenValues, fileName);
+        }
+        output.WriteLine(line.GetString());
+    }
+    input.Close();
+    output.Close();
+    // The copy and the delete report nothing: a target that cannot be replaced keeps its text.
+    CopyFileW(tempPath.GetString(), fileName.GetString(), FALSE);
+    DeleteFileW(tempPath.GetString());
+}
+
+}  // namespace
+
+void ReplaceFileVariables(boost::shared_ptr<IActionContext> context, const CString& fileName, CString variables,
+                          CString variableFlags, bool unescape, bool logHiddenValues) {
+    const boost::shared_ptr<ILogger> logger = context;
+    const CString tempPath = fileName + L".tmp";
+
+    const ParsedVariables parsed = cw32::files::ParseVariables(variables, unescape);
+    if (parsed.problem == ParseProblem::MissingEquals) {
+        LogFormatted(logger, L"ReplaceFileVariables: Incorrect formatting of string; need '=' have '%s'", parsed.rest);
+        return;
+    }
+    if (parsed.problem == ParseProblem::MissingEndQuote)
+        LogFormatted(logger, L"ReplaceFileVariables: expected ending '\",' rest of string is: '%s'", parsed.rest);
+    const std::vector<long> flags = cw32::files::ParseFlags(variableFlags);
+
+    bool failed = false;
+    try {
+        RewriteThroughTemporaryFile(logger, fileName, tempPath, parsed.variables, flags, logHiddenValues);
+    } catch (CFileException* error) {
+        error->Delete();
+        failed = true;
+    } catch (const MissingFlagsEntry&) {
+        failed = true;
+    }
+    if (failed) {
+        LogFormatted(logger, L"ReplaceFileVariables: error reading from '%s' writing to '%s', aborting..", tempPath,
+                     fileName);
+        DeleteFileW(tempPath.GetString());
+    }
+}

@@ -1,0 +1,47 @@
+// CTextFile: UTF-8 text over the class library's CFile.
+#include "common-win32/text_file.h"
+
+#include "common-win32/conversions.h"
+
+CTextFile::CTextFile(DWORD encoding) : encoding(encoding) {}
+
+CTextFile::CTextFile(const wchar_t* path, DWORD openFlags, DWORD encoding) : encoding(encoding) {
+    if (path != nullptr) file.Open(path, openFlags);
+}
+
+CTextFile::~CTextFile() {
+    // A destructor must not raise: a failing close is dropped here, as the file is gone anyway.
+    if (IsOpen()) file.Abort();
+}
+
+bool CTextFile::Open(const wchar_t* path, DWORD openFlags) {
+    if (path == nullptr) return false;
+    // A second Open on an open object would otherwise lose the first handle; CFile::Open
+    // closes it first, so the object never holds more than one.
+    return file.Open(path, openFlags) != FALSE;
+}
+
+bool CTextFile::Close() {
+    if (!IsOpen()) return false;
+    file.Close();
+    return true;
+}
+
+bool CTextFile::Write(const wchar_t* text) {
+    if (!IsOpen() || encoding != CW32_ENCODING_UTF8) return false;
+    const CStringA bytes = ToAnsi(text, encoding);
+    file.Write(bytes.GetString(), static_cast<UINT>(bytes.GetLength()));
+    return true;
+}
+
+bool CTextFile::WriteLine(const wchar_t* text) {
+    CString line(text);
+    line += L"\r\n";
+    return Write(line.GetString());
+}
+
+bool CTextFile::SeekToEnd() {
+    if (!IsOpen()) return false;
+    file.SeekToEnd();
+    return true;
+}

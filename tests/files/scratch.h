@@ -1,0 +1,36 @@
+// A scratch folder per test, for the file suites on both platforms. Paths handed to the
+// system use backslashes, so the POSIX build proves it reads them as Windows does.
+#pragma once
+
+#include <common-win32/platform.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace cw32test {
+
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // The folder itself, and "folder\relative" for the system calls ("a\b" nests).
+    const std::wstring& Root() const { return root_; }
+    std::wstring W(const std::wstring& relative) const;
+    // The same place for std::filesystem checks.
+    std::filesystem::path P(const std::wstring& relative) const;
+
+    void WriteFile(const std::wstring& relative, const std::string& bytes) const;
+    std::string ReadFile(const std::wstring& relative) const;
+    bool Exists(const std::wstring& relative) const;
+    void MakeDir(const std::wstring& relative) const;
+    void SetReadOnly(const std::wstring& relative, bool read_only) const;
+
+private:
+    std::wstring root_;
+};
+
+}  // namespace cw32test

@@ -1,0 +1,300 @@
+// The file-system calls the file routines stand on, against the real system: Windows (under
+// Wine) and winport's POSIX emulation must agree on every row.
+#include "scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+namespace {
+
+using cw32test::ScratchDir;
+
+constexpr DWORD kFailed = 0xFFFFFFFFu;
+
+// ---- Attributes ------------------------------------------------------------------------
+
+TEST(FileAttributes, ReportFilesFoldersAndReadOnly) {
+    ScratchDir dir;
+    dir.WriteFile(L"plain.txt", "x");
+    dir.MakeDir(L"folder");
+    const DWORD file = GetFileAttributesW(dir.W(L"plain.txt").c_str());
+    EXPECT_EQ(file & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY), 0u);
+    EXPECT_NE(GetFileAttributesW(dir.W(L"folder").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
+    ASSERT_TRUE(SetFileAttributesW(dir.W(L"plain.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_NE(GetFileAttributesW(dir.W(L"plain.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ASSERT_TRUE(SetFileAttributesW(dir.W(L"plain.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(GetFileAttributesW(dir.W(L"plain.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+TEST(FileAttributes, MissingNamesTellFileFromFolder) {
+    ScratchDir dir;
+    SetLastError(0);
+    EXPECT_EQ(GetFileAttributesW(dir.W(L"nothing.txt").c_str()), kFailed);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetFileAttributesW(dir.W(L"no-folder\\nothing.txt").c_str()), kFailed);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(SetFileAttributesW(dir.W(L"nothing.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// ---- DeleteFileW ---------------------------------------------------------------------------
+
+struct DeleteCase {
+    const char* name;
+    const wchar_t* target;
+    bool ok;
+    DWORD error;
+};
+
+TEST(DeletingFiles, FollowsTheWindowsRules) {
+    const DeleteCase cases[] = {
+        {"a plain file", L"plain.txt", true, 0},
+        {"a read-only file", L"locked.txt", false, ERROR_ACCESS_DENIED},
+        {"a folder", L"folder", false, ERROR_ACCESS_DENIED},
+        {"a missing file", L"missing.txt", false, ERROR_FILE_NOT_FOUND},
+        {"a missing folder on the way", L"gone\\x.txt", false, ERROR_PATH_NOT_FOUND},
+    };
+    for (const DeleteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        dir.WriteFile(L"plain.txt", "a");
+        dir.WriteFile(L"locked.txt", "b");
+        dir.SetReadOnly(L"locked.txt", true);
+        dir.MakeDir(L"folder");
+        SetLastError(0);
+        EXPECT_EQ(DeleteFileW(dir.W(c.target).c_str()) != FALSE, c.ok);
+        if (!c.ok) {
+            EXPECT_EQ(GetLastError(), c.error);
+        }
+        EXPECT_EQ(dir.Exists(c.target), !c.ok && c.error == ERROR_ACCESS_DENIED);
+    }
+}
+
+// ---- CopyFileW -----------------------------------------------------------------------------
+
+struct CopyCase {
+    const char* name;
+    const wchar_t* from;
+    const wchar_t* to;
+    bool fail_if_exists;
+    bool ok;
+    DWORD error;
+};
+
+TEST(CopyingFiles, FollowsTheWindowsRules) {
+    const CopyCase cases[] = {
+        {"to a new name", L"src.txt", L"new.txt", false, true, 0},
+        {"over an existing file", L"src.txt", L"old.txt", false, true, 0},
+        {"over an existing file, refused", L"src.txt", L"old.txt", true, false, ERROR_FILE_EXISTS},
+        {"from a missing file", L"missing.txt", L"new.txt", false, false, ERROR_FILE_NOT_FOUND},
+        {"into a missing folder", L"src.txt", L"gone\\new.txt", false, false, ERROR_PATH_NOT_FOUND},
+    };
+    for (const CopyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        dir.WriteFile(L"src.txt", "source bytes\r\n");
+        dir.WriteFile(L"old.txt", "old");
+        SetLastError(0);
+        EXPECT_EQ(CopyFileW(dir.W(c.from).c_str(), dir.W(c.to).c_str(), c.fail_if_exists) != FALSE, c.ok);
+        if (c.ok) {
+            EXPECT_EQ(dir.ReadFile(c.to), "source bytes\r\n");
+        } else {
+            EXPECT_EQ(GetLastError(), c.error);
+        }
+    }
+}
+
+TEST(CopyingFiles, RefusesToReplaceAReadOnlyFile) {
+#if defined(CW32_TESTS_UNDER_WINE)
+    GTEST_SKIP() << "Wine's CopyFileW replaces read-only files, which Windows refuses with 5";
+#endif
+    ScratchDir dir;
+    dir.WriteFile(L"src.txt", "new");
+    dir.WriteFile(L"ro.txt", "old");
+    dir.SetReadOnly(L"ro.txt", true);
+    EXPECT_FALSE(CopyFileW(dir.W(L"src.txt").c_str(), dir.W(L"ro.txt").c_str(), FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(dir.ReadFile(L"ro.txt"), "old");
+}
+
+TEST(CopyingFiles, KeepsTheReadOnlyAttribute) {
+    ScratchDir dir;
+    dir.WriteFile(L"src.txt", "x");
+    dir.SetReadOnly(L"src.txt", true);
+    ASSERT_TRUE(CopyFileW(dir.W(L"src.txt").c_str(), dir.W(L"copy.txt").c_str(), TRUE));
+    EXPECT_NE(GetFileAttributesW(dir.W(L"copy.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+// ---- Folders -------------------------------------------------------------------------------
+
+TEST(Directories, CreateAndRemoveFollowTheWindowsRules) {
+    ScratchDir dir;
+    dir.WriteFile(L"full\\file.txt", "x");
+    dir.WriteFile(L"file.txt", "x");
+    struct Case {
+        const char* name;
+        bool create;
+        const wchar_t* target;
+        bool ok;
+        DWORD error;
+    } cases[] = {
+        {"create a new folder", true, L"new", true, 0},
+        {"create it again", true, L"new", false, ERROR_ALREADY_EXISTS},
+        {"create below a missing folder", true, L"gone\\new", false, ERROR_PATH_NOT_FOUND},
+        {"remove a folder that is not empty", false, L"full", false, ERROR_DIR_NOT_EMPTY},
+        {"remove a missing folder", false, L"missing", false, ERROR_FILE_NOT_FOUND},
+        {"remove a file as a folder", false, L"file.txt", false, ERROR_DIRECTORY},
+        {"remove the empty folder", false, L"new", true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetLastError(0);
+        const BOOL ok = c.create ? CreateDirectoryW(dir.W(c.target).c_str(), nullptr) : RemoveDirectoryW(dir.W(c.target).c_str());
+        EXPECT_EQ(ok != FALSE, c.ok);
+        if (!c.ok) {
+            EXPECT_EQ(GetLastError(), c.error);
+        }
+    }
+    EXPECT_FALSE(dir.Exists(L"new"));
+    EXPECT_TRUE(dir.Exists(L"full\\file.txt"));
+}
+
+// ---- FindFirstFileW / FindNextFileW --------------------------------------------------------
+
+std::vector<std::wstring> FindAll(const std::wstring& pattern, DWORD* error = nullptr) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        if (error) *error = GetLastError();
+        return names;
+    }
+    do names.push_back(data.cFileName);
+    while (FindNextFileW(find, &data));
+    if (error) *error = GetLastError();
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(FindFiles, WildcardsFollowTheWindowsRules) {
+    ScratchDir dir;
+    for (const wchar_t* name : {L"a.txt", L"B.TXT", L"readme", L"x.tar.gz", L"ab", L"abc", L"a.text"})
+        dir.WriteFile(name, "x");
+    struct Case {
+        const wchar_t* pattern;
+        std::vector<std::wstring> expected;
+        bool wine_differs = false;
+    } cases[] = {
+        {L"*", {L".", L"..", L"B.TXT", L"a.text", L"a.txt", L"ab", L"abc", L"readme", L"x.tar.gz"}},
+        {L"*.*", {L".", L"..", L"B.TXT", L"a.text", L"a.txt", L"ab", L"abc", L"readme", L"x.tar.gz"}},
+        {L"*.txt", {L"B.TXT", L"a.txt"}},
+        {L"*.gz", {L"x.tar.gz"}},
+        {L"a?", {L"ab"}},
+        {L"a?c", {L"abc"}},
+        {L"A*", {L"a.text", L"a.txt", L"ab", L"abc"}},
+        {L"readme", {L"readme"}},
+        {L"*.tar.*", {L"x.tar.gz"}},
+        // The command shell's rules for a trailing dot and a "?" at the end; Wine does not
+        // follow them (it reads "*." as "*" and "?" as exactly one character).
+        {L"*.", {L".", L"..", L"ab", L"abc", L"readme"}, true},
+        {L"ab?", {L"ab", L"abc"}, true},
+        {L"a.*", {L"a.text", L"a.txt"}},
+        {L"readme.*", {L"readme"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern, c.pattern + wcslen(c.pattern)));
+#if defined(CW32_TESTS_UNDER_WINE)
+        if (c.wine_differs) continue;
+#endif
+        EXPECT_EQ(FindAll(dir.W(c.pattern)), c.expected);
+    }
+}
+
+TEST(FindFiles, EndsWithNoMoreFilesAndReportsMisses) {
+    ScratchDir dir;
+    DWORD error = 0;
+    EXPECT_EQ(FindAll(dir.W(L"*.*"), &error), (std::vector<std::wstring>{L".", L".."}));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_NO_MORE_FILES));
+    EXPECT_TRUE(FindAll(dir.W(L"*.none"), &error).empty());
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(FindAll(dir.W(L"missing\\*.*"), &error).empty());
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST(FindFiles, ReportsSizesAndFolderBits) {
+    ScratchDir dir;
+    dir.WriteFile(L"five.bin", "12345");
+    dir.MakeDir(L"sub");
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(dir.W(L"five.bin").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(data.nFileSizeLow, 5u);
+    EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_TRUE(FindClose(find));
+    find = FindFirstFileW(dir.W(L"su*").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(data.cFileName, L"sub");
+    EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_TRUE(FindClose(find));
+}
+
+// ---- SHFileOperationW FO_COPY --------------------------------------------------------------
+
+int ShellCopy(const std::wstring& from, const std::wstring& to) {
+    std::wstring from_list = from + L'\0';
+    std::wstring to_list = to + L'\0';
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_COPY;
+    op.pFrom = from_list.c_str();  // the string's own NUL ends the double-NUL list
+    op.pTo = to_list.c_str();
+    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    return SHFileOperationW(&op);
+}
+
+TEST(ShellCopy, FollowsTheShellDestinationRules) {
+    struct Case {
+        const char* name;
+        const wchar_t* from;
+        const wchar_t* to;
+        std::vector<std::wstring> expected;  // files that must hold the source's bytes
+    } cases[] = {
+        {"a file to a new name", L"tree\\top.txt", L"copy.txt", {L"copy.txt"}},
+        {"a file into an existing folder", L"tree\\top.txt", L"dest", {L"dest\\top.txt"}},
+        {"a folder to a new name", L"tree", L"newtree", {L"newtree\\top.txt", L"newtree\\sub\\deep.txt"}},
+        {"a folder into an existing folder", L"tree", L"dest", {L"dest\\tree\\top.txt", L"dest\\tree\\sub\\deep.txt"}},
+        {"a folder's contents by wildcard", L"tree\\*", L"dest", {L"dest\\top.txt", L"dest\\sub\\deep.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        dir.WriteFile(L"tree\\top.txt", "same");
+        dir.WriteFile(L"tree\\sub\\deep.txt", "same");
+        dir.MakeDir(L"dest");
+        EXPECT_EQ(ShellCopy(dir.W(c.from), dir.W(c.to)), 0);
+        for (const std::wstring& file : c.expected) EXPECT_EQ(dir.ReadFile(file), "same") << std::string(file.begin(), file.end());
+    }
+}
+
+TEST(ShellCopy, OverwritesWithoutAskingEvenReadOnlyFiles) {
+    ScratchDir dir;
+    dir.WriteFile(L"tree\\a.txt", "new");
+    dir.WriteFile(L"dest\\tree\\a.txt", "old");
+    dir.WriteFile(L"dest\\tree\\keep.txt", "kept");
+    dir.SetReadOnly(L"dest\\tree\\a.txt", true);
+    EXPECT_EQ(ShellCopy(dir.W(L"tree"), dir.W(L"dest")), 0);
+    EXPECT_EQ(dir.ReadFile(L"dest\\tree\\a.txt"), "new");
+    EXPECT_EQ(dir.ReadFile(L"dest\\tree\\keep.txt"), "kept");
+}
+
+TEST(ShellCopy, MissingSourceFails) {
+    ScratchDir dir;
+    EXPECT_NE(ShellCopy(dir.W(L"missing"), dir.W(L"dest")), 0);
+    EXPECT_FALSE(dir.Exists(L"dest"));
+}
+
+}  // namespace

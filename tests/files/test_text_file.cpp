@@ -1,0 +1,119 @@
+// CTextFile: UTF-8 bytes without a byte order mark, CR LF line ends, and its open/closed rules.
+#include "scratch.h"
+
+#include <common-win32/common-win32.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using cw32test::ScratchDir;
+
+constexpr DWORD kCreateWrite = CFile::modeCreate | CFile::modeWrite;
+
+TEST(TextFile, WritesUtf8WithCrLf) {
+    struct Case {
+        const char* name;
+        const wchar_t* text;
+        bool line;
+        std::string bytes;
+    } cases[] = {
+        {"a plain line", L"abc", true, "abc\r\n"},
+        {"an accented letter", L"\u00e9", true, "\xC3\xA9\r\n"},
+        {"text without a line end", L"x\u20ac", false, "x\xE2\x82\xAC"},
+        {"an empty text", L"", false, ""},
+        {"a null line", nullptr, true, "\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        {
+            CTextFile file(dir.W(L"out.txt").c_str(), kCreateWrite, 1);
+            EXPECT_TRUE(c.line ? file.WriteLine(c.text) : file.Write(c.text));
+        }
+        EXPECT_EQ(dir.ReadFile(L"out.txt"), c.bytes);
+    }
+}
+
+TEST(TextFile, OtherEncodingsWriteNothing) {
+    for (DWORD encoding : {0u, 2u}) {
+        SCOPED_TRACE(encoding);
+        ScratchDir dir;
+        {
+            CTextFile file(dir.W(L"out.txt").c_str(), kCreateWrite, encoding);
+            EXPECT_FALSE(file.Write(L"abc"));
+            EXPECT_FALSE(file.WriteLine(L"abc"));
+            EXPECT_TRUE(file.Close());
+        }
+        EXPECT_TRUE(dir.Exists(L"out.txt"));
+        EXPECT_EQ(dir.ReadFile(L"out.txt"), "");
+    }
+}
+
+TEST(TextFile, ClosedObjectsRefuseEverything) {
+    ScratchDir dir;
+    CTextFile unopened;
+    EXPECT_FALSE(unopened.Write(L"x"));
+    EXPECT_FALSE(unopened.WriteLine(L"x"));
+    EXPECT_FALSE(unopened.SeekToEnd());
+    EXPECT_FALSE(unopened.Close());
+    EXPECT_FALSE(unopened.Open(nullptr, kCreateWrite));
+
+    CTextFile missing(dir.W(L"no-folder\\out.txt").c_str(), kCreateWrite, 1);  // fails silently
+    EXPECT_FALSE(missing.WriteLine(L"x"));
+    EXPECT_FALSE(missing.Open(dir.W(L"no-folder\\out.txt").c_str(), kCreateWrite));
+}
+
+TEST(TextFile, CloseTwiceGivesTrueThenFalse) {
+    ScratchDir dir;
+    CTextFile file;
+    ASSERT_TRUE(file.Open(dir.W(L"out.txt").c_str(), kCreateWrite));
+    EXPECT_TRUE(file.Close());
+    EXPECT_FALSE(file.Close());
+}
+
+TEST(TextFile, SeekToEndAppendsToKeptContents) {
+    ScratchDir dir;
+    dir.WriteFile(L"log.txt", "first\r\n");
+    {
+        CTextFile file(dir.W(L"log.txt").c_str(), kCreateWrite | CFile::modeNoTruncate, 1);
+        EXPECT_TRUE(file.SeekToEnd());
+        EXPECT_TRUE(file.WriteLine(L"second"));
+    }
+    EXPECT_EQ(dir.ReadFile(L"log.txt"), "first\r\nsecond\r\n");
+}
+
+TEST(TextFile, CreateTruncatesAndDestructorCloses) {
+    ScratchDir dir;
+    dir.WriteFile(L"out.txt", "old contents");
+    {
+        CTextFile file(dir.W(L"out.txt").c_str(), kCreateWrite, 1);
+        EXPECT_TRUE(file.Write(L"new"));
+    }
+    // Closed by the destructor: the file can be deleted at once, also on Windows.
+    EXPECT_EQ(dir.ReadFile(L"out.txt"), "new");
+    EXPECT_TRUE(DeleteFileW(dir.W(L"out.txt").c_str()));
+}
+
+// WriteLine reaches Write through the virtual slot, so a derived writer sees every line.
+class CountingTextFile : public CTextFile {
+public:
+    bool Write(const wchar_t* text) override {
+        ++writes;
+        last = text;
+        return CTextFile::Write(text);
+    }
+    int writes = 0;
+    std::wstring last;
+};
+
+TEST(TextFile, WriteLineGoesThroughTheWriteSlot) {
+    ScratchDir dir;
+    CountingTextFile file;
+    ASSERT_TRUE(file.Open(dir.W(L"out.txt").c_str(), kCreateWrite));
+    EXPECT_TRUE(file.WriteLine(L"abc"));
+    EXPECT_EQ(file.writes, 1);
+    EXPECT_EQ(file.last, L"abc\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+// Fault-injection sweeps over the file routines: every platform call of ReplaceFileVariables
+// and DeleteAllFilesAndDirectories fails in turn, and each time the routine must not crash,
+// must log only its documented lines, must leave no handle open and must lose no data.
+#include "support/test_host.h"
+
+#include <common-win32/common-win32.h>
+#include <winport/testing.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+namespace wt = winport::testing;
+
+namespace {
+
+class SweepDir {
+public:
+    SweepDir() {
+        std::string pattern = (fs::temp_directory_path() / "cw32-sweep-XXXXXX").string();
+        root_ = mkdtemp(pattern.data());
+    }
+    ~SweepDir() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    fs::path operator/(const char* name) const { return root_ / name; }
+    std::wstring W(const char* name) const { return (root_ / name).wstring(); }
+
+private:
+    fs::path root_;
+};
+
+void Write(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
+
+// Runs `run` with the nth fault point failing, for n = 1, 2, ... until a run passes every
+// fault point untouched; `check` sees each run. Returns the functions the faults fired in.
+template <class Run, class Check>
+std::set<std::string> Sweep(Run run, Check check) {
+    std::set<std::string> faulted;
+    unsigned n = 1;
+    for (;; ++n) {
+        SCOPED_TRACE("fault at call " + std::to_string(n));
+        wt::FailNthCall(n, ERROR_ACCESS_DENIED);
+        const std::size_t handles_before = wt::LiveHandles();
+        auto host = run();
+        const bool fired = wt::FaultFired();
+        const std::string function = wt::FaultedFunction();
+        wt::DisarmFaults();
+        EXPECT_EQ(wt::LiveHandles(), handles_before) << "after a fault in " << function;
+        for (const auto& line : host->lines) {
+            EXPECT_EQ(line.level, 2);
+            EXPECT_TRUE(cw32test::HasStamp(line.text));
+        }
+        check(*host, fired, function);
+        if (!fired || n > 500) break;
+        faulted.insert(function);
+    }
+    return faulted;
+}
+
+// ---- ReplaceFileVariables ----------------------------------------------------------------
+
+TEST(FileSweeps, ReplaceFileVariablesKeepsTheTargetWhole) {
+    const std::string original = "user=USER\npass=PASS\n\ncaf\xE9 USER\n";
+    const std::string replaced = "user=admin\r\npass=secret\r\n\r\ncaf\xC3\xA9 admin\r\n";
+    SweepDir dir;
+    const fs::path target = dir / "setup.ini";
+    const fs::path temp = dir / "setup.ini.tmp";
+    const std::wstring abort_line = L"ReplaceFileVariables: error reading from '" + dir.W("setup.ini.tmp") +
+                                    L"' writing to '" + dir.W("setup.ini") + L"', aborting..";
+    const std::set<std::string> faulted = Sweep(
+        [&] {
+            Write(target, original);
+            fs::remove(temp);
+            auto host = cw32test::MakeHost();
+            ReplaceFileVariables(host, dir.W("setup.ini").c_str(), L"USER=\"admin\",PASS=\"secret\"", L"0,16", false, false);
+            return host;
+        },
+        [&](const cw32test::RecordingHost& host, bool fired, const std::string& function) {
+            const std::string now = Read(target);
+            const std::vector<std::wstring> lines = host.Unstamped();
+            const bool aborted = !lines.empty() && lines.back() == abort_line;
+            for (const auto& line : lines) {
+                EXPECT_TRUE(line == L"Output File will be UTF-8 Encoded" || line == abort_line ||
+                            StartsWith(line, L"ReplaceFileVariables: Replaced "))
+                    << std::string(line.begin(), line.end());
+                EXPECT_EQ(line.find(L"secret"), std::wstring::npos) << "a hidden value reached the log";
+            }
+            if (!fired) {
+                EXPECT_EQ(now, replaced);
+                EXPECT_FALSE(fs::exists(temp));
+                EXPECT_EQ(lines.size(), 4u);  // the UTF-8 line and three replacements
+                return;
+            }
+            EXPECT_TRUE(now == original || now == replaced) << "fault in " << function;
+            if (aborted) {
+                EXPECT_EQ(now, original) << "fault in " << function;
+                EXPECT_FALSE(fs::exists(temp)) << "fault in " << function;
+            } else if (now == original) {
+                // Only a temporary file that could not be made, or the final copy, fail silently.
+                EXPECT_TRUE(function == "CreateFileW" || function == "CopyFileW") << function;
+                EXPECT_FALSE(fs::exists(temp)) << "fault in " << function;
+            } else {
+                // The rewrite went through; only the clean-up of the temporary file may have failed.
+                EXPECT_EQ(fs::exists(temp), function == "DeleteFileW") << function;
+            }
+        });
+    for (const char* function : {"CreateFileW", "ReadFile", "WriteFile", "CopyFileW", "DeleteFileW"})
+        EXPECT_EQ(faulted.count(function), 1u) << "the sweep never failed " << function;
+}
+
+// ---- DeleteAllFilesAndDirectories --------------------------------------------------------
+
+const std::wstring kTag = L"[RemoveFolderStructure: DeleteAllFilesAndDirectories]: ";
+
+// The first line each faulted call must produce (empty: it must produce none).
+std::wstring ExpectedFirstLine(const std::string& function) {
+    if (function == "FindFirstFileW") return kTag + L"ERROR Invalid handle value of ";
+    if (function == "DeleteFileW" || function == "SetFileAttributesW") return kTag + L"ERROR Delete File (error 5) ";
+    if (function == "RemoveDirectoryW") return kTag + L"ERROR RemoveDirectory [error 5] ";
+    if (function == "FindClose") return kTag + L"ERROR Couldn't close search handle.";
+    if (function == "GetFileAttributesW") return kTag + L"ERROR RemoveDirectory [error 145] ";
+    return L"";  // FindNextFileW: the next entry is fetched again
+}
+
+TEST(FileSweeps, DeleteAllFilesAndDirectoriesNeverLosesDataOutsideTheTree) {
+    SweepDir dir;
+    const fs::path tree = dir / "tree";
+    const fs::path outside = dir / "outside";
+    const std::set<std::string> faulted = Sweep(
+        [&] {
+            fs::remove_all(tree);
+            Write(tree / "a.txt", "a");
+            Write(tree / "sub" / "b.txt", "b");
+            Write(tree / "sub" / "ro.txt", "read-only");
+            fs::permissions(tree / "sub" / "ro.txt", fs::perms::owner_read);
+            fs::create_directories(tree / "sub" / "empty");
+            Write(outside / "keep.txt", "keep");
+            fs::create_directory_symlink(outside, tree / "sub" / "link");
+            auto host = cw32test::MakeHost();
+            DeleteAllFilesAndDirectories(host, dir.W("tree").c_str());
+            return host;
+        },
+        [&](const cw32test::RecordingHost& host, bool fired, const std::string& function) {
+            EXPECT_EQ(Read(outside / "keep.txt"), "keep") << "the link was followed after a fault in " << function;
+            const std::vector<std::wstring> lines = host.Unstamped();
+            if (!fired) {
+                EXPECT_TRUE(lines.empty());
+                EXPECT_FALSE(fs::exists(tree));
+                return;
+            }
+            const std::wstring first = ExpectedFirstLine(function);
+            if (first.empty()) {
+                EXPECT_TRUE(lines.empty()) << function;
+                EXPECT_FALSE(fs::exists(tree)) << function;
+            } else {
+                ASSERT_FALSE(lines.empty()) << function;
+                EXPECT_TRUE(StartsWith(lines[0], first)) << function << ": " << std::string(lines[0].begin(), lines[0].end());
+            }
+            for (const auto& line : lines) {
+                EXPECT_TRUE(StartsWith(line, kTag + L"ERROR RemoveDirectory [error ") ||
+                            StartsWith(line, kTag + L"ERROR Delete File (error ") ||
+                            StartsWith(line, kTag + L"ERROR Invalid handle value of ") ||
+                            line == kTag + L"ERROR Couldn't close search handle.")
+                    << std::string(line.begin(), line.end());
+            }
+            // What the fault left behind goes on a second, untouched run.
+            if (fs::exists(tree)) {
+                auto again = cw32test::MakeHost();
+                DeleteAllFilesAndDirectories(again, dir.W("tree").c_str());
+                EXPECT_TRUE(again->lines.empty()) << function;
+                EXPECT_FALSE(fs::exists(tree)) << function;
+            }
+        });
+    for (const char* function : {"FindFirstFileW", "FindNextFileW", "FindClose", "GetFileAttributesW",
+                                 "SetFileAttributesW", "DeleteFileW", "RemoveDirectoryW"})
+        EXPECT_EQ(faulted.count(function), 1u) << "the sweep never failed " << function;
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+// POSIX emulation of DeleteFileW; no library logic here.
+#include <winport/errors.h>
+#include <winport/filecopy.h>
+
+#include "core/calllog.h"
+#include "core/fault.h"
+#include "core/text.h"
+#include "posix_fs.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+using namespace winport::detail;
+
+extern "C" BOOL WINAPI DeleteFileW(LPCWSTR file_name) {
+    LogCall("DeleteFileW", [&] { return ToPosixPath(file_name); });
+    if (FaultPoint("DeleteFileW")) return FALSE;
+    std::string path;
+    struct stat st;
+    if (!fs::StatEntry(file_name, path, st)) return FALSE;
+    // Folders, links to folders and read-only files are not DeleteFileW's to remove.
+    if (S_ISDIR(st.st_mode) || fs::IsLinkToDirectory(path, st) || (!S_ISLNK(st.st_mode) && fs::IsReadOnly(st))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (::unlink(path.c_str()) != 0) {
+        SetLastError(fs::ErrorFromErrno(errno, path));
+        return FALSE;
+    }
+    return TRUE;
+}
