@@ -6,3 +6,4 @@
 #include <winport/errors.h>
 #include <winport/kernel.h>
 #include <winport/crt.h>
+#include <winport/registry.h>
