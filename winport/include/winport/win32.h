@@ -6,4 +6,7 @@
 #include <winport/errors.h>
 #include <winport/kernel.h>
 #include <winport/crt.h>
+#include <winport/message.h>
+#include <winport/locale.h>
+#include <winport/chars.h>
 #include <winport/registry.h>
