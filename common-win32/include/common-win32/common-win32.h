@@ -11,3 +11,4 @@
 #include <common-win32/log.h>
 #include <common-win32/conversions.h>
 #include <common-win32/escaping.h>
+#include <common-win32/registry.h>
