@@ -9,4 +9,5 @@
 #include <winport/message.h>
 #include <winport/locale.h>
 #include <winport/chars.h>
+#include <winport/file.h>
 #include <winport/registry.h>
