@@ -79,7 +79,9 @@ std::vector<Operation> Operations() {
         // deleted) or be retried by the walk's restart; true must always mean the tree is gone.
         {"DeleteKey", [] { Reg r; return r.DeleteKey(kBasePath + L"\\tree"); },
          [](bool result) {
-             if (result) EXPECT_FALSE(KeyExists(kBasePath + L"\\tree"));
+             if (result) {
+                 EXPECT_FALSE(KeyExists(kBasePath + L"\\tree"));
+             }
              EXPECT_EQ(ReadText(L"text"), L"old") << "the walk went above its key";
          }},
         {"GetValue", [] {

@@ -84,7 +84,9 @@ TEST_F(InstallRegistryValues, GetPathStringExpandsOnlyExpandableStrings) {
     for (const auto& c : cases) {
         CString value;
         EXPECT_EQ(reg_.GetPathString(c.name, value), c.ok) << c.name[0];
-        if (c.ok || c.expected.empty()) EXPECT_STREQ(value.GetString(), c.expected.c_str());
+        if (c.ok || c.expected.empty()) {
+            EXPECT_STREQ(value.GetString(), c.expected.c_str());
+        }
     }
 }
 

@@ -77,7 +77,9 @@ protected:
         HKEY handle = nullptr;
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
                   ERROR_SUCCESS);
-        if (name) EXPECT_EQ(RegSetValueExW(handle, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        if (name) {
+            EXPECT_EQ(RegSetValueExW(handle, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        }
         RegCloseKey(handle);
     }
     void WriteString(const wchar_t* name, const wchar_t* text) {

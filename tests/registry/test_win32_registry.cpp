@@ -86,7 +86,9 @@ TEST_F(Win32Registry, EveryTypeKeepsItsBytesAndType) {
         ASSERT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, buffer, &size), ERROR_SUCCESS);
         EXPECT_EQ(type, c.type);
         ASSERT_EQ(size, c.size);
-        if (c.size) EXPECT_EQ(std::memcmp(buffer, c.data, c.size), 0);
+        if (c.size) {
+            EXPECT_EQ(std::memcmp(buffer, c.data, c.size), 0);
+        }
     }
     RegCloseKey(key);
 }

@@ -162,7 +162,8 @@ LONG Walk(Session& session, const KeyObject& base, const std::vector<std::wstrin
     if (base.under_hklm) {
         target.hklm_path = base.hklm_path;
         target.hklm_path.insert(target.hklm_path.end(), parts.begin(), parts.end());
-        if (ViewIs32(sam) && Redirected(target.hklm_path)) {
+        // A new handle to the handle's own key (no subkey) stays in the view it was opened in.
+        if (!parts.empty() && ViewIs32(sam) && Redirected(target.hklm_path)) {
             target.hklm_path.insert(target.hklm_path.begin() + 1, L"WOW6432Node");
             std::shared_ptr<KeyObject> hklm;
             if (LONG rc = ResolveKey(session, HKEY_LOCAL_MACHINE, hklm); rc != ERROR_SUCCESS) return rc;
