@@ -149,13 +149,12 @@ int RunProbe(CommandContext& context, const std::vector<std::wstring>& p) {
 
 int RunProtect(CommandContext& context, const std::vector<std::wstring>& p, bool read, bool write) {
     ExpectPositionals(kCommand, p, {p[0].c_str(), L"KEYPATH"});
+    const bool protect = p[0] == L"protect";
+    if (protect && !read && !write) throw UsageError(kCommand, L"give --read, --write or both");
 #if defined(_WIN32)
-    (void)read, (void)write;
     context.host->Diagnose(L"reg: protect and unprotect are for the POSIX registry; use the security editor here");
     return kExitFailure;
 #else
-    const bool protect = p[0] == L"protect";
-    if (protect && !read && !write) throw UsageError(kCommand, L"give --read, --write or both");
     HKEY hive = nullptr;
     std::wstring subkey;
     if (!regfile::SplitKeyPath(p[1], hive, subkey)) throw UsageError(kCommand, L"unknown hive in " + Quoted(p[1]));
