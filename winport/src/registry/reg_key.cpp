@@ -26,7 +26,7 @@ const std::vector<std::wstring> kCurrentConfigPath = {L"SYSTEM", L"CurrentContro
 
 // Keys of the predefined hives on the current connection, and the keys tests put in their place.
 struct Predefined {
-    sqlite3* db = nullptr;
+    std::uint64_t connection = 0;  // Session::connection() the hive ids belong to
     std::array<std::shared_ptr<KeyObject>, kHiveCount> hives;
     std::array<std::shared_ptr<KeyObject>, kHiveCount> overrides;
 };
@@ -93,7 +93,7 @@ LONG LoadHives(Session& session, Predefined& p) {
         if (rc != ERROR_SUCCESS) return rc;
         p.hives[i] = RootObject(target.id, true, path);
     }
-    p.db = session.db();
+    p.connection = session.connection();
     return ERROR_SUCCESS;
 }
 
@@ -110,8 +110,8 @@ LONG ResolveKey(Session& session, HKEY handle, std::shared_ptr<KeyObject>& key) 
         key = p.overrides[hive];
         return ERROR_SUCCESS;
     }
-    if (p.db != session.db()) {
-        p.db = nullptr;
+    if (p.connection != session.connection()) {
+        p.connection = 0;
         if (LONG rc = LoadHives(session, p); rc != ERROR_SUCCESS) return rc;
     }
     key = p.hives[hive];

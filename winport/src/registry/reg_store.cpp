@@ -70,6 +70,7 @@ static_assert(sizeof(kStatements) / sizeof(kStatements[0]) == static_cast<std::s
 // connection can never reuse its address.
 struct StatementCache {
     sqlite3* db = nullptr;
+    std::uint64_t serial = 0;
     sqlite3_stmt* stmts[static_cast<std::size_t>(Sql::Count_)] = {};
 
     void Drop() {
@@ -116,6 +117,7 @@ Session::Session() : lock_(RegistryMutex()) {
         }
     }
     cache.db = store->db();
+    ++cache.serial;
 }
 
 Session::~Session() {
@@ -126,8 +128,11 @@ sqlite3_stmt* Session::Get(Sql which) const { return Cache().stmts[static_cast<s
 
 sqlite3* Session::db() const { return Cache().db; }
 
+std::uint64_t Session::connection() const { return Cache().serial; }
+
 Generation Session::Now() const {
     Generation g;
+    g.connection = connection();
     Query q(Get(Sql::DataVersion));
     if (q.Step()) g.others = q.Int(0);
     g.ours = sqlite3_total_changes64(db());

@@ -88,9 +88,12 @@ private:
 // Identifies the state of the store as this connection sees it: changes when this connection
 // or any other process commits. Caches kept in key handles are valid while it stays equal.
 struct Generation {
+    std::uint64_t connection = 0;
     std::int64_t others = -1;
     std::int64_t ours = -1;
-    bool operator==(const Generation& o) const { return others == o.others && ours == o.ours; }
+    bool operator==(const Generation& o) const {
+        return connection == o.connection && others == o.others && ours == o.ours;
+    }
 };
 
 class Session {
@@ -103,6 +106,8 @@ public:
     LONG error() const { return error_; }
     sqlite3_stmt* Get(Sql which) const;
     sqlite3* db() const;
+    // Changes whenever the store is opened anew (a reset); caches tied to one connection check it.
+    std::uint64_t connection() const;
     Generation Now() const;
 
     // BEGIN IMMEDIATE ... COMMIT around one mutating call; rolled back unless committed.
