@@ -16,3 +16,4 @@
 #include <common-win32/versions.h>
 #include <common-win32/text_file.h>
 #include <common-win32/files.h>
+#include <common-win32/registry.h>

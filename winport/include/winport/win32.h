@@ -16,3 +16,4 @@
 #include <winport/chars.h>
 #include <winport/file.h>
 #include <winport/paths.h>
+#include <winport/registry.h>
