@@ -6,3 +6,6 @@
 #include <winport/errors.h>
 #include <winport/kernel.h>
 #include <winport/crt.h>
+#include <winport/process.h>
+#include <winport/env.h>
+#include <winport/module.h>
