@@ -11,3 +11,7 @@
 #include <common-win32/log.h>
 #include <common-win32/conversions.h>
 #include <common-win32/escaping.h>
+#include <common-win32/msi_log_message.h>
+#include <common-win32/progress.h>
+#include <common-win32/library_interop.h>
+#include <common-win32/process.h>

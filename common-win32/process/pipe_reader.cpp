@@ -1,0 +1,64 @@
+// The runner's output pipe.
+#include "process/pipe_reader.h"
+
+#include "common-win32/msi_log_message.h"
+
+#include <string>
+
+namespace cw32::process {
+namespace {
+
+// One chunk of the child's bytes as wide text, up to its first zero byte. The child writes in
+// the system's 8-bit code page (UTF-8 on POSIX); a character split between two reads arrives
+// as two undecodable halves, since each read is converted by itself.
+CString DecodeChunk(const char* bytes) {
+    CString text;
+    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes, -1, nullptr, 0);
+    if (needed <= 1) return text;
+    wchar_t* out = text.GetBuffer(needed);
+    const int written = MultiByteToWideChar(CP_ACP, 0, bytes, -1, out, needed);
+    text.ReleaseBuffer(written > 0 ? written - 1 : 0);
+    return text;
+}
+
+}  // namespace
+
+HANDLE SetupPipeAndReader(HANDLE* write_end, HANDLE* read_end, boost::shared_ptr<ILogger> logger) {
+    *write_end = INVALID_HANDLE_VALUE;
+    *read_end = INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof(SECURITY_ATTRIBUTES);
+    inheritable.lpSecurityDescriptor = nullptr;
+    inheritable.bInheritHandle = TRUE;
+    HANDLE read_handle = INVALID_HANDLE_VALUE;
+    HANDLE write_handle = INVALID_HANDLE_VALUE;
+    if (CreatePipe(&read_handle, &write_handle, &inheritable, 0)) {
+        *read_end = read_handle;
+        *write_end = write_handle;
+    } else {
+        const DWORD error = GetLastError();
+        CMsiLogMessage log(logger, L"[SetupPipeAndReader] ");
+        log.LogError(L"Failed to create Pipe.", error);
+    }
+    return *write_end;
+}
+
+void ReadPipeOutput(boost::shared_ptr<ILogger> logger, HANDLE read_end, char* buffer, DWORD size, CString* output) {
+    if (read_end == nullptr) return;
+    DWORD waiting = 0;
+    if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr)) return;
+    while (waiting > 0) {
+        buffer[0] = '\0';
+        DWORD read = 0;
+        if (!ReadFile(read_end, buffer, size, &read, nullptr)) return;
+        buffer[read] = '\0';  // the buffer holds size + 1 bytes
+        if (read > 0) {
+            const CString chunk = DecodeChunk(buffer);
+            logger->Write(LOG_LEVEL_INFO, std::wstring(chunk.GetString(), static_cast<std::size_t>(chunk.GetLength())));
+            if (output != nullptr) *output += chunk;  // the same conversion, done once
+        }
+        if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr)) return;
+    }
+}
+
+}  // namespace cw32::process
