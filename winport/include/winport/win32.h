@@ -6,6 +6,9 @@
 #include <winport/errors.h>
 #include <winport/kernel.h>
 #include <winport/crt.h>
+#include <winport/message.h>
+#include <winport/locale.h>
+#include <winport/chars.h>
 #include <winport/process.h>
 #include <winport/env.h>
 #include <winport/module.h>

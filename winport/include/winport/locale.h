@@ -1,0 +1,92 @@
+// Locale identifiers and queries. The user's locale comes from the POSIX locale environment
+// (LC_ALL, then LC_MESSAGES, then LANG), the system's from LANG alone; both are read at each call.
+#pragma once
+
+#include <winport/export.h>
+#include <winport/types.h>
+
+#define LANG_NEUTRAL 0x00
+#define LANG_INVARIANT 0x7f
+#define LANG_ARABIC 0x01
+#define LANG_CHINESE 0x04
+#define LANG_CZECH 0x05
+#define LANG_DANISH 0x06
+#define LANG_GERMAN 0x07
+#define LANG_GREEK 0x08
+#define LANG_ENGLISH 0x09
+#define LANG_SPANISH 0x0a
+#define LANG_FINNISH 0x0b
+#define LANG_FRENCH 0x0c
+#define LANG_HEBREW 0x0d
+#define LANG_HUNGARIAN 0x0e
+#define LANG_ITALIAN 0x10
+#define LANG_JAPANESE 0x11
+#define LANG_KOREAN 0x12
+#define LANG_DUTCH 0x13
+#define LANG_NORWEGIAN 0x14
+#define LANG_POLISH 0x15
+#define LANG_PORTUGUESE 0x16
+#define LANG_RUSSIAN 0x19
+#define LANG_SWEDISH 0x1d
+#define LANG_THAI 0x1e
+#define LANG_TURKISH 0x1f
+#define LANG_UKRAINIAN 0x22
+
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define SUBLANG_SYS_DEFAULT 0x02
+#define SUBLANG_ENGLISH_US 0x01
+#define SUBLANG_ENGLISH_UK 0x02
+#define SUBLANG_CHINESE_TRADITIONAL 0x01
+#define SUBLANG_CHINESE_SIMPLIFIED 0x02
+#define SUBLANG_CHINESE_HONGKONG 0x03
+#define SUBLANG_CHINESE_SINGAPORE 0x04
+#define SUBLANG_CHINESE_MACAU 0x05
+
+#define SORT_DEFAULT 0x0
+#define SORTIDFROMLCID(lcid) ((WORD)((((DWORD)(lcid)) >> 16) & 0xf))
+#define LANG_USER_DEFAULT MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)
+#define LANG_SYSTEM_DEFAULT MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)
+
+#define LOCALE_NEUTRAL 0x0000
+#define LOCALE_INVARIANT 0x007f
+#define LOCALE_USER_DEFAULT 0x0400
+#define LOCALE_SYSTEM_DEFAULT 0x0800
+#define LOCALE_CUSTOM_DEFAULT 0x0c00
+#define LOCALE_CUSTOM_UNSPECIFIED 0x1000
+#define LOCALE_CUSTOM_UI_DEFAULT 0x1400
+
+// Items (LCTYPE). Numbers come back as text unless LOCALE_RETURN_NUMBER asks for a DWORD.
+#define LOCALE_ILANGUAGE 0x00000001
+#define LOCALE_IDEFAULTLANGUAGE 0x00000009
+#define LOCALE_IDEFAULTCODEPAGE 0x0000000B
+#define LOCALE_SISO639LANGNAME 0x00000059
+#define LOCALE_SISO3166CTRYNAME 0x0000005A
+#define LOCALE_SNAME 0x0000005c
+#define LOCALE_SENGLISHLANGUAGENAME 0x00001001
+#define LOCALE_SENGLANGUAGE LOCALE_SENGLISHLANGUAGENAME
+#define LOCALE_SENGLISHCOUNTRYNAME 0x00001002
+#define LOCALE_SENGCOUNTRY LOCALE_SENGLISHCOUNTRYNAME
+#define LOCALE_IDEFAULTANSICODEPAGE 0x00001004
+
+#define LOCALE_NOUSEROVERRIDE 0x80000000
+#define LOCALE_USE_CP_ACP 0x40000000
+#define LOCALE_RETURN_NUMBER 0x20000000
+#define LOCALE_RETURN_GENITIVE_NAMES 0x10000000
+#define LOCALE_ALLOW_NEUTRAL_NAMES 0x08000000
+
+extern "C" {
+// The items above for the locales winport knows (unknown LCID: ERROR_INVALID_PARAMETER; an
+// alternate sort order: ERROR_NOT_SUPPORTED; any other item: ERROR_INVALID_FLAGS). Code pages
+// are 65001 for every locale: text on POSIX is UTF-8. There are no user overrides, so
+// LOCALE_NOUSEROVERRIDE changes nothing.
+WINPORT_API int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData);
+WINPORT_API LCID WINAPI GetUserDefaultLCID(void);
+WINPORT_API LCID WINAPI GetSystemDefaultLCID(void);
+WINPORT_API LANGID WINAPI GetUserDefaultLangID(void);
+WINPORT_API LANGID WINAPI GetSystemDefaultLangID(void);
+// The user's language, from the same POSIX locale as the LCID (LC_MESSAGES is the POSIX
+// category of interface language). winport's own system texts stay English (FormatMessageW).
+WINPORT_API LANGID WINAPI GetUserDefaultUILanguage(void);
+WINPORT_API LANGID WINAPI GetSystemDefaultUILanguage(void);
+}

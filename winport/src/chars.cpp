@@ -1,0 +1,190 @@
+// POSIX emulation of the code-page conversions (MultiByteToWideChar, WideCharToMultiByte);
+// no library logic here. The only code page is UTF-8.
+#include "core/calllog.h"
+#include "core/fault.h"
+#include "unsupported.h"
+
+#include <winport/chars.h>
+#include <winport/errors.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+using namespace winport::detail;
+
+constexpr std::uint32_t kInvalid = 0xFFFFFFFFu;
+constexpr std::uint32_t kReplacement = 0xFFFD;
+
+int Fail(DWORD error) {
+    SetLastError(error);
+    return 0;
+}
+
+// True for the code pages that are UTF-8 here; refuses the others loudly.
+bool IsUtf8CodePage(UINT code_page, const char* function) {
+    switch (code_page) {
+    case CP_ACP: case CP_OEMCP: case CP_THREAD_ACP: case CP_UTF8: return true;
+    default:
+        ReportUnsupported(function, "code page " + std::to_string(code_page));
+        return false;
+    }
+}
+
+// Decodes the character at bytes[i] and moves i past the bytes it stands for; kInvalid for
+// bytes that become one U+FFFD. This is the Windows decoder's rule, which is not quite the
+// "maximal subpart" one: the first continuation byte is taken into the sequence before the
+// sequence is judged, so an overlong form (E0 80..9F, F0 80..8F), an encoded surrogate
+// (ED A0..BF) and a value above U+10FFFF (F4 90..BF) give one U+FFFD for their first two
+// bytes and one for each byte after. A sequence cut short by the end of the input is one U+FFFD
+// to the end. A byte that cannot start a sequence (80..C1, F5..FF) is one U+FFFD, and so is a
+// lead byte with the continuation bytes it got before a byte that does not continue it.
+std::uint32_t DecodeUtf8(const unsigned char* bytes, std::size_t size, std::size_t& i) {
+    const unsigned char lead = bytes[i++];
+    if (lead < 0x80) return lead;
+    std::size_t more;
+    std::uint32_t value;
+    if (lead >= 0xC2 && lead <= 0xDF) { more = 1; value = lead & 0x1Fu; }
+    else if (lead >= 0xE0 && lead <= 0xEF) { more = 2; value = lead & 0x0Fu; }
+    else if (lead >= 0xF0 && lead <= 0xF4) { more = 3; value = lead & 0x07u; }
+    else return kInvalid;
+    if (size - i < more) {
+        i = size;
+        return kInvalid;
+    }
+    for (std::size_t k = 0; k < more; ++k) {
+        const unsigned char next = bytes[i];
+        if ((next & 0xC0) != 0x80) return kInvalid;
+        value = (value << 6) | (next & 0x3Fu);
+        ++i;
+        if (k == 0 && more == 2 && (value < 0x20 || (value >= 0x360 && value <= 0x37F))) return kInvalid;
+        if (k == 0 && more == 3 && (value < 0x10 || value > 0x10F)) return kInvalid;
+    }
+    return value;
+}
+
+// Appends one code point as wide units: one wchar_t where wchar_t holds UTF-32, a surrogate
+// pair where it holds UTF-16. Returns the units, writing them only while they fit.
+int PutWide(std::uint32_t cp, LPWSTR out, int capacity, int used) {
+    if (sizeof(WCHAR) == 2 && cp >= 0x10000) {
+        if (out && used + 2 <= capacity) {
+            out[used] = static_cast<WCHAR>(0xD800 + ((cp - 0x10000) >> 10));
+            out[used + 1] = static_cast<WCHAR>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+        return 2;
+    }
+    if (out && used < capacity) out[used] = static_cast<WCHAR>(cp);
+    return 1;
+}
+
+int PutUtf8(std::uint32_t cp, LPSTR out, int capacity, int used) {
+    char buffer[4];
+    int n;
+    if (cp < 0x80) {
+        buffer[0] = static_cast<char>(cp);
+        n = 1;
+    } else if (cp < 0x800) {
+        buffer[0] = static_cast<char>(0xC0 | (cp >> 6));
+        buffer[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 2;
+    } else if (cp < 0x10000) {
+        buffer[0] = static_cast<char>(0xE0 | (cp >> 12));
+        buffer[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buffer[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 3;
+    } else {
+        buffer[0] = static_cast<char>(0xF0 | (cp >> 18));
+        buffer[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        buffer[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buffer[3] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 4;
+    }
+    if (out && used + n <= capacity) std::memcpy(out + used, buffer, static_cast<std::size_t>(n));
+    return n;
+}
+
+bool IsHighSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(std::uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
+extern "C" int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int cbMultiByte,
+                                          LPWSTR lpWideCharStr, int cchWideChar) {
+    LogCall("MultiByteToWideChar", [&] {
+        return "codepage=" + std::to_string(CodePage) + " flags=" + std::to_string(dwFlags);
+    });
+    if (FaultPoint("MultiByteToWideChar")) return 0;
+    if (lpMultiByteStr == nullptr || cbMultiByte == 0 || cchWideChar < 0 ||
+        (cchWideChar > 0 && lpWideCharStr == nullptr) ||
+        static_cast<const void*>(lpMultiByteStr) == static_cast<const void*>(lpWideCharStr)) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (!IsUtf8CodePage(CodePage, "MultiByteToWideChar")) return 0;
+    if (dwFlags & ~static_cast<DWORD>(MB_ERR_INVALID_CHARS)) return Fail(ERROR_INVALID_FLAGS);
+
+    // Any negative length means "up to and including the NUL".
+    const std::size_t size = cbMultiByte < 0 ? std::strlen(lpMultiByteStr) + 1 : static_cast<std::size_t>(cbMultiByte);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
+    LPWSTR out = cchWideChar > 0 ? lpWideCharStr : nullptr;
+    long long used = 0;
+    bool invalid = false;
+    for (std::size_t i = 0; i < size;) {
+        std::uint32_t cp = DecodeUtf8(bytes, size, i);
+        if (cp == kInvalid) {
+            invalid = true;
+            cp = kReplacement;
+        }
+        used += PutWide(cp, out, cchWideChar, static_cast<int>(used));
+        if (out && used > cchWideChar) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        if (used > INT_MAX) return Fail(ERROR_ARITHMETIC_OVERFLOW);
+    }
+    // A full buffer is reported before invalid input, as Windows does.
+    if (invalid && (dwFlags & MB_ERR_INVALID_CHARS)) return Fail(ERROR_NO_UNICODE_TRANSLATION);
+    return static_cast<int>(used);
+}
+
+extern "C" int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
+                                          LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
+                                          LPBOOL lpUsedDefaultChar) {
+    LogCall("WideCharToMultiByte", [&] {
+        return "codepage=" + std::to_string(CodePage) + " flags=" + std::to_string(dwFlags);
+    });
+    if (FaultPoint("WideCharToMultiByte")) return 0;
+    if (lpWideCharStr == nullptr || cchWideChar == 0 || cbMultiByte < 0 ||
+        (cbMultiByte > 0 && lpMultiByteStr == nullptr) ||
+        static_cast<const void*>(lpWideCharStr) == static_cast<const void*>(lpMultiByteStr)) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (!IsUtf8CodePage(CodePage, "WideCharToMultiByte")) return 0;
+    // UTF-8 has no default character: asking for one is a wrong parameter, checked before flags.
+    if (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    if (dwFlags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) return Fail(ERROR_INVALID_FLAGS);
+
+    const std::size_t size = cchWideChar < 0 ? std::wcslen(lpWideCharStr) + 1 : static_cast<std::size_t>(cchWideChar);
+    LPSTR out = cbMultiByte > 0 ? lpMultiByteStr : nullptr;
+    long long used = 0;
+    bool invalid = false;
+    for (std::size_t i = 0; i < size; ++i) {
+        std::uint32_t cp = static_cast<std::uint32_t>(lpWideCharStr[i]);
+        if (IsHighSurrogate(cp) && i + 1 < size && IsLowSurrogate(static_cast<std::uint32_t>(lpWideCharStr[i + 1]))) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<std::uint32_t>(lpWideCharStr[++i]) - 0xDC00);
+        } else if (IsHighSurrogate(cp) || IsLowSurrogate(cp)) {
+            invalid = true;  // written as its own three bytes
+        } else if (cp > 0x10FFFF) {
+            invalid = true;
+            cp = kReplacement;
+        }
+        used += PutUtf8(cp, out, cbMultiByte, static_cast<int>(used));
+        if (out && used > cbMultiByte) return Fail(ERROR_INSUFFICIENT_BUFFER);
+        if (used > INT_MAX) return Fail(ERROR_ARITHMETIC_OVERFLOW);
+    }
+    if (invalid && (dwFlags & WC_ERR_INVALID_CHARS)) return Fail(ERROR_NO_UNICODE_TRANSLATION);
+    return static_cast<int>(used);
+}
+
+extern "C" UINT WINAPI GetACP(void) { return CP_UTF8; }
+extern "C" UINT WINAPI GetOEMCP(void) { return CP_UTF8; }
