@@ -12,15 +12,26 @@ PAIRS = [
     ("BM_AnsiToWide", "BM_IconvUtf8ToWide"),
     ("BM_CStringCopy", "BM_WStringCopy"),
     ("BM_CStringFormat", "BM_Swprintf"),
+    ("BM_RunRedistProgram", "BM_PipeIntoWc"),
+    ("BM_RunRedistProgramWithOutput", "BM_PipeIntoWc"),
+    ("BM_PipeReads1024", "BM_PipeIntoWc"),
 ]
 
 
 def main():
     runs = {b["name"]: b for b in json.load(sys.stdin)["benchmarks"]}
+    for name in ("BM_ExitToReturn",):
+        if name in runs:
+            r = runs[name]
+            print(f"{name:22} mean {r.get('mean_ms', 0):.1f} ms, worst {r.get('worst_ms', 0):.1f} ms "
+                  f"from the child's exit to the call's return")
     for ours, peer in PAIRS:
         if ours not in runs or peer not in runs:
             continue
         a, b = runs[ours], runs[peer]
+        if a.get("error_occurred") or b.get("error_occurred"):
+            print(f"{ours:22} failed: {a.get('error_message', b.get('error_message'))}")
+            continue
         if "bytes_per_second" in a and "bytes_per_second" in b:
             print(f"{ours:22} {a['bytes_per_second'] / 1e6:10.1f} MB/s  vs {peer:22} "
                   f"{b['bytes_per_second'] / 1e6:10.1f} MB/s  ratio {a['bytes_per_second'] / b['bytes_per_second']:.2f}")

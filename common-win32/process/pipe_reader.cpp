@@ -13,10 +13,10 @@ namespace {
 // as two undecodable halves, since each read is converted by itself.
 CString DecodeChunk(const char* bytes) {
     CString text;
-    const int needed = MultiByteToWideChar(CP_ACP, 0, bytes, -1, nullptr, 0);
+    const int needed = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, -1, nullptr, 0);
     if (needed <= 1) return text;
     wchar_t* out = text.GetBuffer(needed);
-    const int written = MultiByteToWideChar(CP_ACP, 0, bytes, -1, out, needed);
+    const int written = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, -1, out, needed);
     text.ReleaseBuffer(written > 0 ? written - 1 : 0);
     return text;
 }

@@ -8,6 +8,7 @@
 #include "core/fault.h"
 #include "core/handles.h"
 #include "core/text.h"
+#include "unsupported.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -80,7 +81,7 @@ extern "C" HMODULE WINAPI LoadLibraryExW(LPCWSTR file_name, HANDLE file, DWORD f
         return nullptr;
     }
     if ((flags & ~LOAD_WITH_ALTERED_SEARCH_PATH) != 0) {
-        SetLastError(ERROR_NOT_SUPPORTED);  // data-file and no-resolve loads are not emulated
+        winport::detail::ReportUnsupported("LoadLibraryExW", "flags " + std::to_string(flags));  // data-file loads and the like
         return nullptr;
     }
     const std::string path = winport::detail::ToPosixPath(file_name);

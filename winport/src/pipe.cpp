@@ -7,6 +7,7 @@
 #include "core/descriptor.h"
 #include "core/fault.h"
 #include "core/pipe_io.h"
+#include "unsupported.h"
 
 #include <cerrno>
 #include <climits>
@@ -153,7 +154,7 @@ extern "C" BOOL WINAPI PeekNamedPipe(HANDLE handle, LPVOID buffer, DWORD buffer_
     DWORD copied = 0;
     if (buffer != nullptr && buffer_size > 0 && available > 0) {
         // MSG_PEEK works on sockets only: for a pipe, looking without taking is not possible.
-        SetLastError(ERROR_NOT_SUPPORTED);
+        ReportUnsupported("PeekNamedPipe", "copying the waiting bytes (pass no buffer)");
         return FALSE;
     }
     if (bytes_read) *bytes_read = copied;
@@ -171,7 +172,8 @@ extern "C" BOOL WINAPI DuplicateHandle(HANDLE source_process, HANDLE source, HAN
     if (FaultPoint("DuplicateHandle")) return FALSE;
     if (source_process != GetCurrentProcess() || target_process != GetCurrentProcess() ||
         (options & ~(DUPLICATE_CLOSE_SOURCE | DUPLICATE_SAME_ACCESS)) != 0) {
-        SetLastError(ERROR_NOT_SUPPORTED);  // other processes' handle tables are out of reach
+        // Other processes' handle tables are out of reach.
+        ReportUnsupported("DuplicateHandle", "another process or options " + std::to_string(options));
         return FALSE;
     }
     // Access rights are not modelled on winport's objects: the copy can do what the original can.

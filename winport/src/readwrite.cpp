@@ -5,11 +5,12 @@
 
 #include "core/fault.h"
 #include "core/pipe_io.h"
+#include "unsupported.h"
 
 extern "C" BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) {
     if (winport::detail::FaultPoint("ReadFile")) return FALSE;
     if (overlapped != nullptr) {
-        SetLastError(ERROR_NOT_SUPPORTED);  // no overlapped I/O
+        winport::detail::ReportUnsupported("ReadFile", "overlapped I/O");
         return FALSE;
     }
     if (winport::detail::IsPipeHandle(handle)) return winport::detail::ReadPipe(handle, buffer, size, read);
@@ -20,7 +21,7 @@ extern "C" BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWOR
 extern "C" BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
     if (winport::detail::FaultPoint("WriteFile")) return FALSE;
     if (overlapped != nullptr) {
-        SetLastError(ERROR_NOT_SUPPORTED);
+        winport::detail::ReportUnsupported("WriteFile", "overlapped I/O");
         return FALSE;
     }
     if (winport::detail::IsPipeHandle(handle)) return winport::detail::WritePipe(handle, buffer, size, written);

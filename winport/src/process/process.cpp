@@ -9,6 +9,7 @@
 #include "core/fault.h"
 #include "core/text.h"
 #include "process/command_line.h"
+#include "unsupported.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -107,7 +108,7 @@ std::shared_ptr<ProcessObject> LookupWaitable(const void* handle) {
     if (!object) return nullptr;
     if (object->kind == HandleKind::Process) return std::static_pointer_cast<ProcessObject>(object);
     if (object->kind == HandleKind::Thread) return std::static_pointer_cast<ThreadObject>(object)->process;
-    SetLastError(ERROR_NOT_SUPPORTED);  // events, mutexes and the like are not emulated
+    ReportUnsupported("WaitForSingleObject", "waiting on this kind of object");
     return nullptr;
 }
 
@@ -147,7 +148,7 @@ bool PlanStandardHandle(SpawnRecords& spawn, HANDLE handle, int target, bool inh
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE && inherit_handles && IsInheritable(handle)) {
         int fd = DescriptorOf(handle);
         if (fd < 0) {
-            SetLastError(ERROR_NOT_SUPPORTED);  // a kind of object that cannot become a descriptor
+            ReportUnsupported("CreateProcessW", "a standard handle that is not a pipe");
             return false;
         }
         ::posix_spawn_file_actions_adddup2(&spawn.actions, fd, target);
@@ -180,7 +181,9 @@ extern "C" BOOL WINAPI CreateProcessW(LPCWSTR application, LPWSTR command_line, 
         return FALSE;
     }
     if (environment != nullptr || (flags & ~(CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT)) != 0) {
-        SetLastError(ERROR_NOT_SUPPORTED);  // only the caller's own environment, no console or job flags
+        // Only the caller's own environment; no console, job or debugging flags.
+        ReportUnsupported("CreateProcessW", environment ? std::string("an environment block")
+                                                        : "creation flags " + std::to_string(flags));
         return FALSE;
     }
 
