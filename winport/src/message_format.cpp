@@ -213,11 +213,15 @@ std::wstring Pad(std::wstring text, const Insert& insert, unsigned width) {
 
 std::wstring FormatInteger(const Insert& insert, std::uint64_t raw, unsigned width, unsigned precision) {
     const bool is_signed = insert.conversion == L'd' || insert.conversion == L'i';
+    // The argument is as wide as its length modifier says ("l" is 32 bits, as on Windows).
     long long value;
     if (IsWide64(insert)) value = static_cast<long long>(raw);
-    else if (insert.length == "h") value = is_signed ? static_cast<std::int16_t>(raw) : static_cast<std::uint16_t>(raw);
-    else if (insert.length == "hh") value = is_signed ? static_cast<std::int8_t>(raw) : static_cast<std::uint8_t>(raw);
-    else value = is_signed ? static_cast<std::int32_t>(raw) : static_cast<std::uint32_t>(raw);
+    else if (insert.length == "h") value = is_signed ? static_cast<long long>(static_cast<std::int16_t>(raw))
+                                                     : static_cast<long long>(static_cast<std::uint16_t>(raw));
+    else if (insert.length == "hh") value = is_signed ? static_cast<long long>(static_cast<std::int8_t>(raw))
+                                                      : static_cast<long long>(static_cast<std::uint8_t>(raw));
+    else value = is_signed ? static_cast<long long>(static_cast<std::int32_t>(raw))
+                           : static_cast<long long>(static_cast<std::uint32_t>(raw));
     std::string format = "%";
     for (wchar_t f : insert.flags) format += static_cast<char>(f);
     format += "*";

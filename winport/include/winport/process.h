@@ -49,9 +49,6 @@ typedef struct _PROCESS_INFORMATION {
     DWORD dwThreadId;
 } PROCESS_INFORMATION, *PPROCESS_INFORMATION, *LPPROCESS_INFORMATION;
 
-struct _OVERLAPPED;
-typedef struct _OVERLAPPED* LPOVERLAPPED;
-
 extern "C" {
 // The pseudo handle of the calling process ((HANDLE)-1, as on Windows).
 WINPORT_API HANDLE WINAPI GetCurrentProcess(void);
@@ -60,6 +57,7 @@ WINPORT_API DWORD WINAPI GetCurrentProcessId(void);
 // Both ends are inheritable when the attributes say so. nSize 0 takes the platform's default.
 WINPORT_API BOOL WINAPI CreatePipe(PHANDLE hReadPipe, PHANDLE hWritePipe, LPSECURITY_ATTRIBUTES lpPipeAttributes,
                                    DWORD nSize);
+// Pipe ends are read and written with ReadFile and WriteFile (the file family).
 // Bytes waiting in the pipe without taking them; a pipe whose writers are all gone and which
 // holds nothing fails with ERROR_BROKEN_PIPE.
 WINPORT_API BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize, LPDWORD lpBytesRead,
@@ -85,10 +83,4 @@ WINPORT_API BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 WINPORT_API BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 // Process handles only: WAIT_OBJECT_0 once the process has ended, WAIT_TIMEOUT before.
 WINPORT_API DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
-
-// Reading and writing: pipes here; files through the file family, which hands pipe handles on.
-WINPORT_API BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
-                                 LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped);
-WINPORT_API BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                                  LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
 }

@@ -9,6 +9,7 @@
 #include <winport/message.h>
 #include <winport/locale.h>
 #include <winport/chars.h>
+#include <winport/file.h>
 #include <winport/process.h>
 #include <winport/env.h>
 #include <winport/module.h>

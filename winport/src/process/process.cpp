@@ -5,9 +5,9 @@
 #include <winport/process.h>
 
 #include "core/calllog.h"
-#include "core/descriptor.h"
 #include "core/fault.h"
 #include "core/text.h"
+#include "descriptor.h"
 #include "process/command_line.h"
 #include "unsupported.h"
 
@@ -146,12 +146,14 @@ struct SpawnRecords {
 // handle reaches it; anything else leaves the child reading and writing /dev/null.
 bool PlanStandardHandle(SpawnRecords& spawn, HANDLE handle, int target, bool inherit_handles) {
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE && inherit_handles && IsInheritable(handle)) {
-        int fd = DescriptorOf(handle);
-        if (fd < 0) {
-            ReportUnsupported("CreateProcessW", "a standard handle that is not a pipe");
+        auto object = LookupDescriptor(handle);
+        if (!object) {
+            ReportUnsupported("CreateProcessW", "a standard handle that is neither a file nor a pipe");
             return false;
         }
-        ::posix_spawn_file_actions_adddup2(&spawn.actions, fd, target);
+        // The child's copy of the descriptor keeps the pipe or file open after this object has
+        // gone: the dup2 happens in the child, before this function returns.
+        ::posix_spawn_file_actions_adddup2(&spawn.actions, object->fd, target);
     } else {
         ::posix_spawn_file_actions_addopen(&spawn.actions, target, "/dev/null", O_RDWR, 0);
     }

@@ -1,0 +1,459 @@
+// The format engine behind CStringT::Format and AppendFormat: printf conventions as the Windows
+// runtime has them, implemented here so that both platforms print the same text. The C library's
+// printf family is never used (glibc and the Windows runtime disagree on %s in wide formats).
+//
+// Choices where printf leaves things undefined, taken so that every format has a defined result:
+// - A conversion with no argument left (or a '*' without one) is copied to the output as written,
+//   so a reader of the text sees which placeholder went unfilled. Extra arguments are ignored.
+// - An unknown conversion (including %n, which would write to memory) is copied as written and
+//   takes no argument; so is a conversion cut off by the end of the format.
+// - An argument whose type does not suit its conversion is printed by its own type: an integer
+//   as %d or %u, a floating value as %g, a pointer as %p, text as %s, keeping flags and width.
+//   Integers and pointers suit the integer conversions, integers and floating values the floating
+//   ones, pointers, text and integers suit %p.
+// - Integer values are taken at the width of the argument's own type, after C's promotion of
+//   narrower types to int, so %ld, %I64d and %lld all print an int and a 64-bit value correctly
+//   and the output matches what the Windows runtime prints for well-matched arguments; h and hh
+//   narrow the value as that runtime does.
+// - Text is converted to the format's width when it has the other one (UTF-8 <-> wide). The
+//   precision of %s counts output units and never splits a converted character.
+// - Widths and precisions above 65535 are taken as 65535.
+#include <common-win32/cstring.h>
+
+#include "unicode.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace cw32::detail {
+namespace {
+
+constexpr int kFieldLimit = 65535;
+
+// The text being built; on the stack while it is short.
+template <class XCHAR>
+class OutputBuffer {
+public:
+    OutputBuffer() = default;
+    OutputBuffer(const OutputBuffer&) = delete;
+    OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+    void Put(XCHAR c) { *Extend(1) = c; }
+    void Put(const XCHAR* text, std::size_t count) { std::char_traits<XCHAR>::copy(Extend(count), text, count); }
+    void Fill(XCHAR c, std::size_t count) { std::char_traits<XCHAR>::assign(Extend(count), count, c); }
+    void PutAscii(const char* text, std::size_t count) {
+        XCHAR* to = Extend(count);
+        for (std::size_t i = 0; i < count; ++i) to[i] = static_cast<XCHAR>(text[i]);
+    }
+    const XCHAR* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    XCHAR* Extend(std::size_t count) {
+        if (size_ + count > capacity_) {
+            capacity_ = std::max(size_ + count, capacity_ * 2);
+            std::vector<XCHAR> grown(capacity_);
+            std::char_traits<XCHAR>::copy(grown.data(), data_, size_);
+            heap_.swap(grown);
+            data_ = heap_.data();
+        }
+        XCHAR* at = data_ + size_;
+        size_ += count;
+        return at;
+    }
+
+    XCHAR local_[512];
+    std::vector<XCHAR> heap_;
+    XCHAR* data_ = local_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 512;
+};
+
+struct Spec {
+    bool left = false, plus = false, space = false, alt = false, zero = false;
+    int width = 0;
+    int precision = -1;  // none
+    enum class Size { None, Short, Byte, Long } size = Size::None;  // h, hh, l/w; others change nothing
+    char conversion = 0;
+};
+
+bool IsConversion(char c) {
+    for (const char* k = "diuoxXcCsSpfFeEgGaA"; *k; ++k)
+        if (*k == c) return true;
+    return false;
+}
+
+bool Accepts(char conversion, FormatArg::Kind kind) {
+    using Kind = FormatArg::Kind;
+    const bool integer = kind == Kind::Signed || kind == Kind::Unsigned;
+    const bool text = kind == Kind::NarrowText || kind == Kind::WideText;
+    switch (conversion) {
+        case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': return integer || kind == Kind::Pointer;
+        case 'c': case 'C': return integer;
+        case 's': case 'S': return text;
+        case 'p': return integer || text || kind == Kind::Pointer;
+        default: return integer || kind == Kind::Float;
+    }
+}
+
+char NaturalConversion(FormatArg::Kind kind) {
+    switch (kind) {
+        case FormatArg::Kind::Signed: return 'd';
+        case FormatArg::Kind::Unsigned: return 'u';
+        case FormatArg::Kind::Float: return 'g';
+        case FormatArg::Kind::Pointer: return 'p';
+        default: return 's';
+    }
+}
+
+// Shortest form within `precision` digits, as to_chars writes it (ASCII).
+std::string FloatText(double value, std::chars_format how, int precision) {
+    std::string text(330 + std::max(precision, 0), '\0');
+    auto result = precision < 0 ? std::to_chars(text.data(), text.data() + text.size(), value, how)
+                                : std::to_chars(text.data(), text.data() + text.size(), value, how, precision);
+    text.resize(result.ptr - text.data());
+    return text;
+}
+
+// %g: the shorter of %e and %f for the precision, trailing zeros removed unless '#'.
+std::string GeneralText(double magnitude, int precision, bool alt) {
+    const int digits = precision < 0 ? 6 : precision == 0 ? 1 : precision;
+    std::string text = FloatText(magnitude, std::chars_format::scientific, digits - 1);
+    const int exponent = magnitude == 0 ? 0 : std::stoi(text.substr(text.find('e') + 1));
+    if (exponent >= -4 && exponent < digits) text = FloatText(magnitude, std::chars_format::fixed, digits - 1 - exponent);
+    std::size_t mantissa_end = text.find('e');
+    if (mantissa_end == std::string::npos) mantissa_end = text.size();
+    const std::size_t point = text.find('.');
+    if (alt) {
+        if (point == std::string::npos) text.insert(mantissa_end, 1, '.');
+    } else if (point != std::string::npos) {
+        std::size_t keep = mantissa_end;
+        while (keep > point + 1 && text[keep - 1] == '0') --keep;
+        if (keep == point + 1) keep = point;
+        text.erase(keep, mantissa_end - keep);
+    }
+    return text;
+}
+
+template <class XCHAR>
+class Formatter {
+public:
+    static constexpr bool kWide = std::is_same_v<XCHAR, wchar_t>;
+
+    Formatter(const FormatArg* args, std::size_t count) : args_(args), count_(count) {}
+
+    void Run(const XCHAR* format) {
+        for (const XCHAR* p = format; *p;) {
+            if (*p != '%') {
+                const XCHAR* run = p;
+                while (*p && *p != '%') ++p;
+                out_.Put(run, p - run);
+                continue;
+            }
+            const XCHAR* start = p++;
+            if (*p == '%') {
+                out_.Put(XCHAR('%'));
+                ++p;
+                continue;
+            }
+            Spec spec;
+            const FormatArg* arg = nullptr;
+            if (Parse(p, spec) && (arg = NextArg()) != nullptr) {
+                Convert(spec, *arg);
+            } else {
+                out_.Put(start, p - start);
+            }
+        }
+    }
+    const OutputBuffer<XCHAR>& Output() const { return out_; }
+
+private:
+    const FormatArg* NextArg() { return next_ < count_ ? &args_[next_++] : nullptr; }
+
+    static bool IsDigit(XCHAR c) { return c >= XCHAR('0') && c <= XCHAR('9'); }
+    static int Number(const XCHAR*& p) {
+        int value = 0;
+        for (; IsDigit(*p); ++p) value = std::min(value * 10 + static_cast<int>(*p - XCHAR('0')), kFieldLimit);
+        return value;
+    }
+    // The value of a '*': an integer argument; false when there is none.
+    bool StarValue(int& value) {
+        const FormatArg* arg = NextArg();
+        if (arg == nullptr) return false;
+        if (arg->kind == FormatArg::Kind::Signed) {
+            value = static_cast<int>(std::clamp<long long>(arg->i, -kFieldLimit, kFieldLimit));
+        } else if (arg->kind == FormatArg::Kind::Unsigned) {
+            value = static_cast<int>(std::min<unsigned long long>(arg->u, kFieldLimit));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // Reads a conversion specification after its '%' and leaves `p` after it (or at the end of
+    // the format). False when it cannot be carried out as written.
+    bool Parse(const XCHAR*& p, Spec& spec) {
+        bool ok = true;
+        for (;; ++p) {
+            if (*p == '-') spec.left = true;
+            else if (*p == '+') spec.plus = true;
+            else if (*p == ' ') spec.space = true;
+            else if (*p == '#') spec.alt = true;
+            else if (*p == '0') spec.zero = true;
+            else break;
+        }
+        if (*p == '*') {
+            ++p;
+            ok = StarValue(spec.width);
+            if (spec.width < 0) {
+                spec.left = true;
+                spec.width = -spec.width;
+            }
+        } else {
+            spec.width = Number(p);
+        }
+        if (*p == '.') {
+            ++p;
+            if (*p == '*') {
+                ++p;
+                ok = StarValue(spec.precision) && ok;
+                if (spec.precision < 0) spec.precision = -1;
+            } else {
+                spec.precision = Number(p);
+            }
+        }
+        ParseSize(p, spec);
+        if (*p == 0) return false;
+        const XCHAR c = *p++;
+        spec.conversion = static_cast<std::make_unsigned_t<XCHAR>>(c) < 0x80 ? static_cast<char>(c) : '?';
+        return ok && IsConversion(spec.conversion);
+    }
+    static void ParseSize(const XCHAR*& p, Spec& spec) {
+        switch (*p) {
+            case 'h':
+                ++p;
+                spec.size = Spec::Size::Short;
+                if (*p == 'h') {
+                    ++p;
+                    spec.size = Spec::Size::Byte;
+                }
+                break;
+            case 'l':
+                ++p;
+                if (*p == 'l') ++p;
+                else spec.size = Spec::Size::Long;
+                break;
+            case 'w':
+                ++p;
+                spec.size = Spec::Size::Long;
+                break;
+            case 'I':
+                ++p;
+                if ((p[0] == '3' && p[1] == '2') || (p[0] == '6' && p[1] == '4')) p += 2;
+                break;
+            case 'L': case 'q': case 'j': case 'z': case 't':
+                ++p;
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Convert(Spec spec, const FormatArg& arg) {
+        if (!Accepts(spec.conversion, arg.kind)) spec.conversion = NaturalConversion(arg.kind);
+        switch (spec.conversion) {
+            case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': Integer(spec, arg); break;
+            case 'c': case 'C': Character(spec, arg); break;
+            case 's': case 'S': Text(spec, arg); break;
+            case 'p': Pointer(spec, arg); break;
+            default: Floating(spec, arg); break;
+        }
+    }
+
+    // Sign or prefix, then zeros, then the body, padded to the width.
+    void Emit(const char* prefix, int zeros, const char* body, std::size_t body_length, const Spec& spec, bool zero_pad) {
+        const std::size_t prefix_length = std::char_traits<char>::length(prefix);
+        const std::size_t used = prefix_length + zeros + body_length;
+        const std::size_t pad = spec.width > 0 && std::size_t(spec.width) > used ? spec.width - used : 0;
+        if (!spec.left && !zero_pad) out_.Fill(XCHAR(' '), pad);
+        out_.PutAscii(prefix, prefix_length);
+        out_.Fill(XCHAR('0'), zeros + (zero_pad && !spec.left ? pad : 0));
+        out_.PutAscii(body, body_length);
+        if (spec.left) out_.Fill(XCHAR(' '), pad);
+    }
+    // Text padded to the width; the Windows runtime pads with zeros when asked to.
+    void EmitText(const XCHAR* text, std::size_t length, const Spec& spec) {
+        const std::size_t pad = spec.width > 0 && std::size_t(spec.width) > length ? spec.width - length : 0;
+        if (!spec.left) out_.Fill(XCHAR(spec.zero ? '0' : ' '), pad);
+        out_.Put(text, length);
+        if (spec.left) out_.Fill(XCHAR(' '), pad);
+    }
+
+    void Integer(const Spec& spec, const FormatArg& arg) {
+        const char conversion = spec.conversion;
+        unsigned bytes = std::max<unsigned>(arg.size, sizeof(int));  // the C promotions
+        if (spec.size == Spec::Size::Short) bytes = 2;
+        if (spec.size == Spec::Size::Byte) bytes = 1;
+        const unsigned long long mask = bytes >= 8 ? ~0ull : (1ull << (bytes * 8)) - 1;
+        unsigned long long bits = (arg.kind == FormatArg::Kind::Pointer ? reinterpret_cast<std::uintptr_t>(arg.p) : arg.u) & mask;
+        bool negative = false;
+        if ((conversion == 'd' || conversion == 'i') && (bits >> (bytes * 8 - 1)) & 1) {
+            negative = true;
+            bits = (~bits + 1) & mask;
+        }
+        const unsigned base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
+        const char* alphabet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+        char reversed[24];
+        int count = 0;
+        for (unsigned long long v = bits; v != 0; v /= base) reversed[count++] = alphabet[v % base];
+        char body[24];
+        for (int i = 0; i < count; ++i) body[i] = reversed[count - 1 - i];
+        const int min_digits = spec.precision < 0 ? 1 : spec.precision;
+        int zeros = min_digits > count ? min_digits - count : 0;
+        if (spec.alt && conversion == 'o' && zeros == 0 && (count == 0 || body[0] != '0')) zeros = 1;
+        const char* prefix = "";
+        if (conversion == 'd' || conversion == 'i') prefix = negative ? "-" : spec.plus ? "+" : spec.space ? " " : "";
+        if (spec.alt && bits != 0 && base == 16) prefix = conversion == 'X' ? "0X" : "0x";
+        Emit(prefix, zeros, body, count, spec, spec.zero && spec.precision < 0);
+    }
+
+    // %c asks for a character of the format's width, %C of the other one (h: narrow, l/w: wide).
+    // A wide character is a code point; a narrow one is a byte of UTF-8 text, so on its own a
+    // byte from 0x80 up is no character and comes out as U+FFFD in wide text.
+    void Character(const Spec& spec, const FormatArg& arg) {
+        bool wide_char = (spec.conversion == 'c') == kWide;
+        if (spec.size == Spec::Size::Short) wide_char = false;
+        if (spec.size == Spec::Size::Long) wide_char = true;
+        const unsigned long long value = arg.size == 1 ? (arg.u & 0xFF) : arg.u;
+        const bool negative = arg.kind == FormatArg::Kind::Signed && arg.size > 1 && arg.i < 0;
+        XCHAR units[4];
+        int count = 1;
+        if (!wide_char) {
+            const auto byte = static_cast<unsigned char>(value);
+            if constexpr (kWide) units[0] = byte < 0x80 ? static_cast<XCHAR>(byte) : static_cast<XCHAR>(kReplacementCharacter);
+            else units[0] = static_cast<XCHAR>(byte);
+        } else {
+            const char32_t code = negative || value > 0x10FFFF ? kReplacementCharacter : static_cast<char32_t>(value);
+            if constexpr (kWide) count = EncodeWide(code, units);
+            else count = EncodeUtf8(code, units);
+        }
+        EmitText(units, count, spec);
+    }
+
+    void Text(const Spec& spec, const FormatArg& arg) {
+        static constexpr XCHAR kNull[] = {'(', 'n', 'u', 'l', 'l', ')'};
+        const bool own_width = (arg.kind == FormatArg::Kind::WideText) == kWide;
+        const void* source = arg.p;
+        if (source == nullptr || own_width) {
+            const XCHAR* text = source ? static_cast<const XCHAR*>(source) : kNull;
+            const std::size_t limit = spec.precision < 0 ? SIZE_MAX : std::size_t(spec.precision);
+            std::size_t length = 0;
+            if (source == nullptr) length = std::min<std::size_t>(6, limit);
+            else while (length < limit && text[length]) ++length;  // never reads past the precision
+            EmitText(text, length, spec);
+            return;
+        }
+        std::basic_string<XCHAR> converted;
+        if constexpr (kWide) {
+            const char* narrow = arg.narrow;
+            const int length = static_cast<int>(std::char_traits<char>::length(narrow));
+            converted.resize(Utf8ToWide(narrow, length, nullptr));
+            Utf8ToWide(narrow, length, converted.data());
+        } else {
+            const wchar_t* wide = arg.wide;
+            const int length = static_cast<int>(std::char_traits<wchar_t>::length(wide));
+            converted.resize(WideToUtf8(wide, length, nullptr));
+            WideToUtf8(wide, length, converted.data());
+        }
+        std::size_t length = converted.size();
+        if (spec.precision >= 0 && std::size_t(spec.precision) < length) {
+            length = spec.precision;
+            if constexpr (kWide) {
+                if (kWideIsUtf16 && length > 0 && (converted[length] & 0xFC00) == 0xDC00 &&
+                    (converted[length - 1] & 0xFC00) == 0xD800)
+                    --length;
+            } else {
+                while (length > 0 && (static_cast<unsigned char>(converted[length]) & 0xC0) == 0x80) --length;
+            }
+        }
+        EmitText(converted.data(), length, spec);
+    }
+
+    // Windows style: the address in upper-case hex, as many digits as a pointer has.
+    void Pointer(const Spec& spec, const FormatArg& arg) {
+        const std::uintptr_t value = arg.kind == FormatArg::Kind::Signed || arg.kind == FormatArg::Kind::Unsigned
+                                         ? static_cast<std::uintptr_t>(arg.u)
+                                         : reinterpret_cast<std::uintptr_t>(arg.p);
+        char body[2 * sizeof(void*)];
+        for (std::size_t i = 0; i < sizeof body; ++i) body[i] = "0123456789ABCDEF"[(value >> (4 * (sizeof body - 1 - i))) & 0xF];
+        Spec padded = spec;
+        padded.zero = false;
+        Emit("", 0, body, sizeof body, padded, false);
+    }
+
+    void Floating(const Spec& spec, const FormatArg& arg) {
+        const double value = arg.kind == FormatArg::Kind::Float    ? arg.f
+                             : arg.kind == FormatArg::Kind::Signed ? static_cast<double>(arg.i)
+                                                                   : static_cast<double>(arg.u);
+        const char conversion = spec.conversion;
+        const bool upper = conversion >= 'A' && conversion <= 'Z';
+        const char kind = static_cast<char>(upper ? conversion + ('a' - 'A') : conversion);
+        const double magnitude = std::fabs(value);
+        const bool finite = std::isfinite(magnitude);
+        const int precision = spec.precision < 0 ? 6 : spec.precision;
+        std::string body;
+        if (!finite) {
+            body = std::isnan(magnitude) ? "nan" : "inf";
+        } else if (kind == 'f') {
+            body = FloatText(magnitude, std::chars_format::fixed, precision);
+            if (spec.alt && precision == 0) body += '.';
+        } else if (kind == 'e') {
+            body = FloatText(magnitude, std::chars_format::scientific, precision);
+            if (spec.alt && precision == 0) body.insert(body.find('e'), 1, '.');
+        } else if (kind == 'g') {
+            body = GeneralText(magnitude, spec.precision, spec.alt);
+        } else {  // 'a': the precision, when given, counts hex digits after the point
+            body = FloatText(magnitude, std::chars_format::hex, spec.precision);
+            if (spec.alt && body.find('.') == std::string::npos) body.insert(body.find('p'), 1, '.');
+        }
+        if (upper)
+            for (char& c : body) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+        std::string prefix = std::signbit(value) ? "-" : spec.plus ? "+" : spec.space ? " " : "";
+        if (kind == 'a' && finite) prefix += upper ? "0X" : "0x";
+        Emit(prefix.c_str(), 0, body.data(), body.size(), spec, spec.zero && finite);
+    }
+
+    const FormatArg* args_;
+    std::size_t count_;
+    std::size_t next_ = 0;
+    OutputBuffer<XCHAR> out_;
+};
+
+template <class XCHAR>
+void Format(CStringT<XCHAR>& out, bool append, const XCHAR* format, const FormatArg* args, std::size_t count) {
+    Formatter<XCHAR> formatter(args, count);
+    if (format != nullptr) formatter.Run(format);  // a null format formats as an empty one
+    const OutputBuffer<XCHAR>& text = formatter.Output();
+    if (text.size() > std::size_t(INT_MAX / 2)) throw std::length_error("CStringT::Format: result too long");
+    const int length = static_cast<int>(text.size());
+    if (append) out.Append(text.data(), length);
+    else out.SetString(text.data(), length);
+}
+
+}  // namespace
+
+void FormatInto(CStringT<wchar_t>& out, bool append, const wchar_t* format, const FormatArg* args, std::size_t count) {
+    Format(out, append, format, args, count);
+}
+void FormatInto(CStringT<char>& out, bool append, const char* format, const FormatArg* args, std::size_t count) {
+    Format(out, append, format, args, count);
+}
+
+}  // namespace cw32::detail

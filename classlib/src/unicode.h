@@ -1,0 +1,106 @@
+// Code point level UTF-8 and wide-text coding for the class library's own sources. Wide text is
+// UTF-16 where wchar_t has 16 bits (Windows) and UTF-32 where it has 32 (POSIX).
+#pragma once
+
+#include <cstdint>
+
+namespace cw32::detail {
+
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+// Decodes the character at `p` (p < end) and moves `p` past it. A broken sequence gives U+FFFD
+// and moves `p` past its maximal invalid subpart only, so the next character is not swallowed.
+inline char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
+    const unsigned lead = *p++;
+    if (lead < 0x80) return lead;
+    int trail;
+    char32_t code;
+    unsigned low = 0x80, high = 0xBF;  // allowed range of the first trail byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        trail = 1;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        trail = 2;
+        code = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        trail = 3;
+        code = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;   // no overlong forms
+        if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
+    } else {
+        return kReplacementCharacter;
+    }
+    for (int i = 0; i < trail; ++i) {
+        if (p == end || *p < low || *p > high) return kReplacementCharacter;
+        code = (code << 6) | (*p++ & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return code;
+}
+
+// Writes `code` (a valid scalar value, else U+FFFD) as 1 to 4 bytes; returns the count.
+inline int EncodeUtf8(char32_t code, char* out) {
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = kReplacementCharacter;
+    if (code < 0x80) {
+        out[0] = static_cast<char>(code);
+        return 1;
+    }
+    if (code < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (code >> 6));
+        out[1] = static_cast<char>(0x80 | (code & 0x3F));
+        return 2;
+    }
+    if (code < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (code >> 12));
+        out[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (code & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (code >> 18));
+    out[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (code & 0x3F));
+    return 4;
+}
+
+inline int Utf8Length(char32_t code) {
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = kReplacementCharacter;
+    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+}
+
+// Decodes the wide character at `p` (p < end) and moves `p` past it; an unpaired surrogate or a
+// value that is no Unicode scalar value gives U+FFFD.
+inline char32_t DecodeWide(const wchar_t*& p, const wchar_t* end) {
+    const std::uint32_t unit = kWideIsUtf16 ? static_cast<std::uint16_t>(*p) : static_cast<std::uint32_t>(*p);
+    ++p;
+    if (unit >= 0xD800 && unit <= 0xDBFF && kWideIsUtf16 && p != end) {
+        const std::uint32_t next = static_cast<std::uint16_t>(*p);
+        if (next >= 0xDC00 && next <= 0xDFFF) {
+            ++p;
+            return 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+        }
+    }
+    if ((unit >= 0xD800 && unit <= 0xDFFF) || unit > 0x10FFFF) return kReplacementCharacter;
+    return unit;
+}
+
+inline int WideLength(char32_t code) { return kWideIsUtf16 && code >= 0x10000 && code <= 0x10FFFF ? 2 : 1; }
+
+// Writes `code` as one wide unit, or a surrogate pair where wchar_t is UTF-16; returns the count.
+// Values beyond U+10FFFF become U+FFFD; a lone surrogate value is written as it is.
+inline int EncodeWide(char32_t code, wchar_t* out) {
+    if (code > 0x10FFFF) code = kReplacementCharacter;
+    if (kWideIsUtf16 && code >= 0x10000) {
+        out[0] = static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+        out[1] = static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        return 2;
+    }
+    out[0] = static_cast<wchar_t>(code);
+    return 1;
+}
+
+}  // namespace cw32::detail

@@ -1,0 +1,521 @@
+// CString and CStringA: sharing, direct buffer access, embedded NULs, search and edit operations,
+// substrings, comparison, case and UTF-8 conversion.
+#include <common-win32/common-win32.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring Text(const CString& s) { return std::wstring(s.GetString(), s.GetLength()); }
+std::string Bytes(const CStringA& s) { return std::string(s.GetString(), s.GetLength()); }
+
+// ---- Sharing -------------------------------------------------------------------------------
+
+TEST(CStringSharing, CopiesShareOneBufferUntilWritten) {
+    CString original(L"shared text");
+    CString copy = original;
+    EXPECT_EQ(copy.GetString(), original.GetString());
+    CString assigned;
+    assigned = copy;
+    EXPECT_EQ(assigned.GetString(), original.GetString());
+}
+
+TEST(CStringSharing, EveryWriteLeavesTheOtherCopiesAlone) {
+    const struct {
+        const char* name;
+        std::function<void(CString&)> write;
+    } writes[] = {
+        {"SetAt", [](CString& s) { s.SetAt(0, L'X'); }},
+        {"Append", [](CString& s) { s += L"!"; }},
+        {"AppendChar", [](CString& s) { s.AppendChar(L'!'); }},
+        {"Insert", [](CString& s) { s.Insert(1, L"ins"); }},
+        {"Delete", [](CString& s) { s.Delete(0, 2); }},
+        {"Remove", [](CString& s) { s.Remove(L'a'); }},
+        {"Replace char", [](CString& s) { s.Replace(L'a', L'b'); }},
+        {"Replace text", [](CString& s) { s.Replace(L"abc", L"z"); }},
+        {"Trim", [](CString& s) { s.Trim(L"a "); }},
+        {"MakeUpper", [](CString& s) { s.MakeUpper(); }},
+        {"MakeReverse", [](CString& s) { s.MakeReverse(); }},
+        {"Truncate", [](CString& s) { s.Truncate(2); }},
+        {"Empty", [](CString& s) { s.Empty(); }},
+        {"Format", [](CString& s) { s.Format(L"%d", 5); }},
+        {"GetBuffer", [](CString& s) { s.GetBuffer()[0] = L'Z'; s.ReleaseBuffer(); }},
+        {"GetBufferSetLength", [](CString& s) { s.GetBufferSetLength(1); s.ReleaseBuffer(); }},
+        {"ReleaseBuffer without GetBuffer", [](CString& s) { s.ReleaseBuffer(1); }},
+    };
+    for (const auto& w : writes) {
+        SCOPED_TRACE(w.name);
+        CString original(L"a abc a");
+        CString copy = original;
+        w.write(copy);
+        EXPECT_EQ(Text(original), L"a abc a");
+        EXPECT_NE(Text(copy), L"a abc a");
+    }
+}
+
+TEST(CStringSharing, MovedFromStringIsEmptyAndUsable) {
+    CString a(L"moved");
+    CString b(std::move(a));
+    EXPECT_EQ(Text(b), L"moved");
+    EXPECT_TRUE(a.IsEmpty());  // NOLINT(bugprone-use-after-move): the state is defined
+    a = L"again";
+    EXPECT_EQ(Text(a), L"again");
+}
+
+TEST(CStringSharing, SelfAssignmentKeepsTheText) {
+    CString s(L"self");
+    const CString& alias = s;
+    s = alias;
+    s += alias;
+    s = s.GetString() + 2;  // a pointer into its own buffer
+    EXPECT_EQ(Text(s), L"lfself");
+}
+
+// ---- Direct buffer access ------------------------------------------------------------------
+
+TEST(CStringBuffer, GetBufferWithMinimumThenReleaseTakesTheTextUpToItsNul) {
+    CString s(L"ab");
+    wchar_t* buffer = s.GetBuffer(10);
+    ASSERT_GE(s.GetAllocLength(), 10);
+    EXPECT_EQ(buffer[0], L'a');
+    buffer[2] = L'c';
+    buffer[3] = L'\0';
+    s.ReleaseBuffer();
+    EXPECT_EQ(Text(s), L"abc");
+}
+
+TEST(CStringBuffer, ReleaseBufferWithLengthKeepsEmbeddedNuls) {
+    CString s;
+    wchar_t* buffer = s.GetBuffer(4);
+    buffer[0] = L'x';
+    buffer[1] = L'\0';
+    buffer[2] = L'y';
+    s.ReleaseBuffer(3);
+    EXPECT_EQ(s.GetLength(), 3);
+    EXPECT_EQ(Text(s), std::wstring(L"x\0y", 3));
+}
+
+TEST(CStringBuffer, ReleaseBufferLengthIsKeptWithinTheBuffer) {
+    CString s(L"abc");
+    s.GetBuffer();
+    s.ReleaseBuffer(1000000);
+    EXPECT_LE(s.GetLength(), s.GetAllocLength());
+    EXPECT_EQ(s.GetString()[s.GetLength()], L'\0');
+}
+
+TEST(CStringBuffer, ACopyTakenWhileTheBufferIsOutDoesNotSeeLaterWrites) {
+    CString s(L"before");
+    wchar_t* buffer = s.GetBuffer();
+    CString copy = s;
+    buffer[0] = L'B';
+    s.ReleaseBuffer();
+    EXPECT_EQ(Text(copy), L"before");
+    EXPECT_EQ(Text(s), L"Before");
+}
+
+TEST(CStringBuffer, GetBufferSetLengthPadsWithNulsAndSetsTheLength) {
+    CString s(L"ab");
+    wchar_t* buffer = s.GetBufferSetLength(4);
+    EXPECT_EQ(s.GetLength(), 4);
+    EXPECT_EQ(buffer[2], L'\0');
+    buffer[3] = L'd';
+    s.ReleaseBuffer(4);
+    EXPECT_EQ(Text(s), std::wstring(L"ab\0d", 4));
+    s.GetBufferSetLength(1);
+    s.ReleaseBuffer();
+    EXPECT_EQ(Text(s), L"a");
+}
+
+TEST(CStringBuffer, EmptyStringHasAWritableBuffer) {
+    CStringA s;
+    char* buffer = s.GetBuffer();
+    ASSERT_NE(buffer, nullptr);
+    buffer[0] = '\0';
+    s.ReleaseBuffer();
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_STREQ(CStringA().GetString(), "");
+}
+
+// ---- Embedded NULs -------------------------------------------------------------------------
+
+TEST(CStringNuls, LengthCountedOperationsSeeEveryCharacter) {
+    const CString s(L"a\0b\0c", 5);
+    EXPECT_EQ(s.GetLength(), 5);
+    EXPECT_EQ(s.GetAt(1), L'\0');
+    EXPECT_EQ(s.Find(L'c'), 4);
+    EXPECT_EQ(s.ReverseFind(L'\0'), 3);
+    EXPECT_EQ(Text(s.Mid(2)), std::wstring(L"b\0c", 3));
+    EXPECT_EQ(Text(s + L"d"), std::wstring(L"a\0b\0cd", 6));
+    EXPECT_FALSE(s == L"a");  // a C string ends at its NUL; the CString does not
+    EXPECT_TRUE(s == CString(L"a\0b\0c", 5));
+    EXPECT_FALSE(s == CString(L"a\0b\0d", 5));
+    CString removed = s;
+    EXPECT_EQ(removed.Remove(L'\0'), 2);
+    EXPECT_EQ(Text(removed), L"abc");
+    EXPECT_EQ(Bytes(CStringA(s)), std::string("a\0b\0c", 5));
+}
+
+// ---- Access out of range -------------------------------------------------------------------
+
+TEST(CStringAccess, PositionsOutsideTheStringReadNulAndIgnoreWrites) {
+    CString s(L"abc");
+    for (int index : {-100, -1, 3, 4, 1000}) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(s.GetAt(index), L'\0');
+        EXPECT_EQ(s[index], L'\0');
+        s.SetAt(index, L'X');
+        EXPECT_EQ(Text(s), L"abc");
+    }
+    EXPECT_EQ(s[2], L'c');
+}
+
+TEST(CStringConstruction, FromPartsAndRepeats) {
+    EXPECT_EQ(Text(CString(L"abcdef", 3)), L"abc");
+    EXPECT_EQ(Text(CString(L"abc", -1)), L"");
+    EXPECT_EQ(Text(CString(static_cast<const wchar_t*>(nullptr))), L"");
+    EXPECT_EQ(Text(CString(L'z', 4)), L"zzzz");
+    EXPECT_EQ(Text(CString(L'z', 0)), L"");
+    EXPECT_EQ(Bytes(CStringA('-', 3)), "---");
+    CString s;
+    s = L'q';
+    EXPECT_EQ(Text(s), L"q");
+}
+
+// ---- Search --------------------------------------------------------------------------------
+
+TEST(CStringSearch, FindAndReverseFind) {
+    const CString s(L"one two one");
+    const struct {
+        const wchar_t* text;
+        int start;
+        int expected;
+    } texts[] = {
+        {L"one", 0, 0},  {L"one", 1, 8}, {L"one", 9, -1}, {L"two", 0, 4}, {L"six", 0, -1},
+        {L"", 0, 0},     {L"", 11, 11},  {L"", 12, -1},   {L"e", -1, -1}, {L"one two one!", 0, -1},
+        {nullptr, 3, 3},
+    };
+    for (const auto& t : texts) {
+        SCOPED_TRACE(testing::Message() << (t.text ? t.text : L"(null)") << " from " << t.start);
+        EXPECT_EQ(s.Find(t.text, t.start), t.expected);
+    }
+    const struct {
+        wchar_t ch;
+        int start;
+        int expected;
+    } chars[] = {{L'o', 0, 0}, {L'o', 1, 6}, {L'o', 7, 8}, {L'x', 0, -1}, {L'o', 11, -1}, {L'o', -2, -1}};
+    for (const auto& c : chars) {
+        SCOPED_TRACE(testing::Message() << c.ch << " from " << c.start);
+        EXPECT_EQ(s.Find(c.ch, c.start), c.expected);
+    }
+    EXPECT_EQ(s.ReverseFind(L'o'), 8);
+    EXPECT_EQ(s.ReverseFind(L'x'), -1);
+    EXPECT_EQ(s.FindOneOf(L"wt"), 4);
+    EXPECT_EQ(s.FindOneOf(L"xyz"), -1);
+}
+
+// ---- Editing -------------------------------------------------------------------------------
+
+TEST(CStringEdit, ReplaceTextCountsNonOverlappingMatchesLeftToRight) {
+    const struct {
+        const wchar_t* text;
+        const wchar_t* old_text;
+        const wchar_t* new_text;
+        const wchar_t* expected;
+        int count;
+    } cases[] = {
+        {L"A-B-A", L"A", L"x", L"x-B-x", 2},
+        {L"aaaa", L"aa", L"b", L"bb", 2},
+        {L"aaa", L"aa", L"x", L"xa", 1},
+        {L"abab", L"ab", L"abab", L"abababab", 2},  // inserted text is not searched again
+        {L"abc", L"b", L"", L"ac", 1},
+        {L"abc", L"", L"x", L"abc", 0},
+        {L"abc", nullptr, L"x", L"abc", 0},
+        {L"abc", L"b", nullptr, L"ac", 1},
+        {L"abc", L"abcd", L"x", L"abc", 0},
+        {L"", L"a", L"x", L"", 0},
+        {L"same", L"same", L"same", L"same", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text << " / " << (c.old_text ? c.old_text : L"(null)"));
+        CString s(c.text);
+        EXPECT_EQ(s.Replace(c.old_text, c.new_text), c.count);
+        EXPECT_EQ(Text(s), c.expected);
+    }
+}
+
+TEST(CStringEdit, ReplaceWithTextFromTheStringItself) {
+    CString s(L"abc");
+    EXPECT_EQ(s.Replace(L"b", s.GetString()), 1);
+    EXPECT_EQ(Text(s), L"aabcc");
+}
+
+TEST(CStringEdit, ReplaceCharacterCountsOccurrences) {
+    CString s(L"a.b.c");
+    EXPECT_EQ(s.Replace(L'.', L'/'), 2);
+    EXPECT_EQ(Text(s), L"a/b/c");
+    EXPECT_EQ(s.Replace(L'x', L'y'), 0);
+}
+
+TEST(CStringEdit, InsertDeleteAndRemoveClampPositions) {
+    const struct {
+        const char* name;
+        std::function<int(CString&)> edit;
+        const wchar_t* expected;
+        int result;
+    } cases[] = {
+        {"insert text", [](CString& s) { return s.Insert(1, L"XY"); }, L"aXYbc", 5},
+        {"insert at start", [](CString& s) { return s.Insert(-5, L'X'); }, L"Xabc", 4},
+        {"insert past end", [](CString& s) { return s.Insert(99, L'X'); }, L"abcX", 4},
+        {"insert nothing", [](CString& s) { return s.Insert(1, L""); }, L"abc", 3},
+        {"insert itself", [](CString& s) { return s.Insert(1, s.GetString()); }, L"aabcbc", 6},
+        {"delete one", [](CString& s) { return s.Delete(1); }, L"ac", 2},
+        {"delete past end", [](CString& s) { return s.Delete(1, 99); }, L"a", 1},
+        {"delete negative index", [](CString& s) { return s.Delete(-3, 1); }, L"bc", 2},
+        {"delete beyond", [](CString& s) { return s.Delete(3, 1); }, L"abc", 3},
+        {"delete zero", [](CString& s) { return s.Delete(0, 0); }, L"abc", 3},
+        {"delete negative count", [](CString& s) { return s.Delete(0, -2); }, L"abc", 3},
+        {"remove", [](CString& s) { return s.Remove(L'b'); }, L"ac", 1},
+        {"remove none", [](CString& s) { return s.Remove(L'z'); }, L"abc", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CString s(L"abc");
+        EXPECT_EQ(c.edit(s), c.result);
+        EXPECT_EQ(Text(s), c.expected);
+    }
+}
+
+TEST(CStringEdit, TrimWhitespaceACharacterOrASet) {
+    const struct {
+        const char* name;
+        std::function<void(CString&)> trim;
+        const wchar_t* expected;
+    } cases[] = {
+        {"Trim", [](CString& s) { s.Trim(); }, L"x- y -x"},
+        {"TrimLeft", [](CString& s) { s.TrimLeft(); }, L"x- y -x \r\n"},
+        {"TrimRight", [](CString& s) { s.TrimRight(); }, L" \t\vx- y -x"},
+        {"Trim char", [](CString& s) { s.Trim(L' '); }, L"\t\vx- y -x \r\n"},
+        {"Trim set", [](CString& s) { s.Trim(L" \t\v\r\nx"); }, L"- y -"},
+        {"TrimLeft set", [](CString& s) { s.TrimLeft(L" \t\vx-"); }, L"y -x \r\n"},
+        {"TrimRight char", [](CString& s) { s.TrimRight(L'\n'); }, L" \t\vx- y -x \r"},
+        {"Trim empty set", [](CString& s) { s.Trim(L""); }, L" \t\vx- y -x \r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CString s(L" \t\vx- y -x \r\n");
+        c.trim(s);
+        EXPECT_EQ(Text(s), c.expected);
+    }
+    CString blank(L" \t ");
+    EXPECT_TRUE(blank.Trim().IsEmpty());
+}
+
+// ---- Substrings ----------------------------------------------------------------------------
+
+TEST(CStringSubstring, LeftMidAndRightClampLikeTheClassLibrary) {
+    const CString s(L"hello");
+    const struct {
+        CString actual;
+        const wchar_t* expected;
+    } cases[] = {
+        {s.Left(2), L"he"},    {s.Left(0), L""},       {s.Left(-1), L""},      {s.Left(99), L"hello"},
+        {s.Mid(1), L"ello"},   {s.Mid(1, 3), L"ell"},  {s.Mid(-2), L"hello"},  {s.Mid(-2, 2), L"he"},
+        {s.Mid(5), L""},       {s.Mid(9), L""},        {s.Mid(2, 99), L"llo"}, {s.Mid(1, -1), L""},
+        {s.Right(2), L"lo"},   {s.Right(99), L"hello"}, {s.Right(-1), L""},    {s.Right(0), L""},
+    };
+    for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Text(cases[i].actual), cases[i].expected);
+    }
+}
+
+TEST(CStringSubstring, SpanIncludingAndExcluding) {
+    const CString s(L"abc123def");
+    EXPECT_EQ(Text(s.SpanIncluding(L"cba")), L"abc");
+    EXPECT_EQ(Text(s.SpanIncluding(L"123")), L"");
+    EXPECT_EQ(Text(s.SpanIncluding(L"")), L"");
+    EXPECT_EQ(Text(s.SpanExcluding(L"0123456789")), L"abc");
+    EXPECT_EQ(Text(s.SpanExcluding(L"")), L"abc123def");
+}
+
+std::vector<std::wstring> Tokens(const CString& s, const wchar_t* set, std::vector<int>* starts = nullptr) {
+    std::vector<std::wstring> tokens;
+    int start = 0;
+    for (int guard = 0; guard < 100; ++guard) {
+        CString token = s.Tokenize(set, start);
+        if (starts) starts->push_back(start);
+        if (start < 0) {
+            EXPECT_TRUE(token.IsEmpty());
+            break;
+        }
+        tokens.push_back(Text(token));
+    }
+    return tokens;
+}
+
+TEST(CStringSubstring, TokenizeSkipsDelimitersAndEndsWithMinusOne) {
+    using Words = std::vector<std::wstring>;
+    EXPECT_EQ(Tokens(CString(L" a,b,,c "), L" ,"), (Words{L"a", L"b", L"c"}));
+    EXPECT_EQ(Tokens(CString(L"one"), L","), (Words{L"one"}));
+    EXPECT_EQ(Tokens(CString(L",,,"), L","), Words{});
+    EXPECT_EQ(Tokens(CString(L""), L","), Words{});
+    EXPECT_EQ(Tokens(CString(L"a b"), L""), (Words{L"a b"}));  // no delimiters: the rest is one token
+    EXPECT_EQ(Tokens(CString(L"a b"), nullptr), (Words{L"a b"}));
+    std::vector<int> starts;
+    Tokens(CString(L"ab,cd"), L",", &starts);
+    EXPECT_EQ(starts, (std::vector<int>{3, 6, -1}));
+    int negative = -4;
+    EXPECT_TRUE(CString(L"abc").Tokenize(L",", negative).IsEmpty());
+    EXPECT_EQ(negative, -1);
+}
+
+// ---- Comparison and case -------------------------------------------------------------------
+
+TEST(CStringCompare, OrdersByUnsignedCodeUnitsThenLength) {
+    const struct {
+        CString a;
+        const wchar_t* b;
+        int compare;
+        int no_case;
+    } cases[] = {
+        {L"abc", L"abc", 0, 0},          {L"abc", L"abd", -1, -1},         {L"abd", L"abc", 1, 1},
+        {L"ab", L"abc", -1, -1},         {L"abc", L"ab", 1, 1},            {L"", L"", 0, 0},
+        {L"", L"a", -1, -1},             {L"Abc", L"abc", -1, 0},          {L"\u00FF", L"a", 1, 1},
+        {L"\u00C9T\u00C9", L"\u00E9t\u00E9", -1, 0},                       {L"\u0416", L"\u0436", -1, 0},
+        {L"\u03A3", L"\u03C3", -1, 0},   {L"\u0100", L"\u0101", -1, 0},    {L"a", nullptr, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << Text(c.a) << " vs " << (c.b ? c.b : L"(null)"));
+        EXPECT_EQ(c.a.Compare(c.b), c.compare);
+        EXPECT_EQ(c.a.CompareNoCase(c.b), c.no_case);
+        EXPECT_EQ(c.a == c.b, c.compare == 0);
+        EXPECT_EQ(c.a != c.b, c.compare != 0);
+        EXPECT_EQ(c.a < c.b, c.compare < 0);
+        EXPECT_EQ(c.b < c.a, c.compare > 0);
+        EXPECT_EQ(c.a < CString(c.b), c.compare < 0);
+        EXPECT_EQ(c.a == CString(c.b), c.compare == 0);
+    }
+    EXPECT_LT(CStringA("a"), CStringA("\xC3\xA9"));  // bytes compare unsigned
+    EXPECT_TRUE(CString(L"x") == L'x');
+    EXPECT_TRUE(L'x' == CString(L"x"));
+    EXPECT_TRUE(CString(L"xy") != L'x');
+    EXPECT_TRUE(CString(L"a") < L'b');
+    EXPECT_TRUE(L"abc" == CString(L"abc"));
+}
+
+TEST(CStringCase, LowerAndUpperAreTheSameInEveryLocale) {
+    const struct {
+        const wchar_t* text;
+        const wchar_t* lower;
+        const wchar_t* upper;
+    } cases[] = {
+        {L"MiXeD 123", L"mixed 123", L"MIXED 123"},
+        {L"\u00C0\u00C9\u00D6\u00DE\u00D7", L"\u00E0\u00E9\u00F6\u00FE\u00D7", L"\u00C0\u00C9\u00D6\u00DE\u00D7"},
+        {L"\u00DF\u00FF", L"\u00DF\u00FF", L"\u00DF\u0178"},
+        {L"\u0100\u0101\u0139\u013A\u0141\u0142", L"\u0101\u0101\u013A\u013A\u0142\u0142", L"\u0100\u0100\u0139\u0139\u0141\u0141"},
+        {L"\u0130\u0131", L"i\u0131", L"\u0130I"},
+        {L"\u0391\u03A3\u03C2\u03AC", L"\u03B1\u03C3\u03C2\u03AC", L"\u0391\u03A3\u03A3\u0386"},
+        {L"\u0416\u0401\u0436\u0451", L"\u0436\u0451\u0436\u0451", L"\u0416\u0401\u0416\u0401"},
+        {L"\u4E2D\u6587", L"\u4E2D\u6587", L"\u4E2D\u6587"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text);
+        CString lower(c.text);
+        CString upper(c.text);
+        EXPECT_EQ(Text(lower.MakeLower()), c.lower);
+        EXPECT_EQ(Text(upper.MakeUpper()), c.upper);
+    }
+    CStringA utf8("\xC3\x89t\xC3\xA9 ABC");  // only ASCII bytes of UTF-8 text change
+    EXPECT_EQ(Bytes(utf8.MakeLower()), "\xC3\x89t\xC3\xA9 abc");
+    EXPECT_EQ(Bytes(utf8.MakeUpper()), "\xC3\x89T\xC3\xA9 ABC");
+    CString reversed(L"abc");
+    EXPECT_EQ(Text(reversed.MakeReverse()), L"cba");
+}
+
+// ---- Concatenation -------------------------------------------------------------------------
+
+TEST(CStringConcat, OperatorsWithStringsPointersAndCharacters) {
+    const CString a(L"ab");
+    EXPECT_EQ(Text(a + CString(L"cd")), L"abcd");
+    EXPECT_EQ(Text(a + L"cd"), L"abcd");
+    EXPECT_EQ(Text(L"cd" + a), L"cdab");
+    EXPECT_EQ(Text(a + L'c'), L"abc");
+    EXPECT_EQ(Text(L'c' + a), L"cab");
+    EXPECT_EQ(Text(CString(L"x") + L"y" + L'z' + a), L"xyzab");
+    EXPECT_EQ(Text(a + static_cast<const wchar_t*>(nullptr)), L"ab");
+    CString s;
+    s += a;
+    s += L"-";
+    s += L'!';
+    s += "n\xC3\xA9";  // narrow text is UTF-8
+    EXPECT_EQ(Text(s), L"ab-!n\u00E9");
+    EXPECT_EQ(Text(a), L"ab");
+}
+
+TEST(CStringConcat, ManyAppendsKeepEveryCharacter) {
+    CString s;
+    std::wstring expected;
+    for (int i = 0; i < 5000; ++i) {
+        s.AppendChar(static_cast<wchar_t>(L'a' + i % 26));
+        expected += static_cast<wchar_t>(L'a' + i % 26);
+    }
+    EXPECT_EQ(Text(s), expected);
+}
+
+// ---- UTF-8 conversion ----------------------------------------------------------------------
+
+const std::wstring kGrinning = sizeof(wchar_t) == 2 ? std::wstring(L"\xD83D\xDE00") : std::wstring(1, wchar_t(0x1F600));
+
+TEST(CStringConversion, WideToUtf8AndBack) {
+    const struct {
+        std::wstring wide;
+        std::string utf8;
+    } cases[] = {
+        {L"plain", "plain"},
+        {L"\u00E9", "\xC3\xA9"},
+        {L"\u20AC 5", "\xE2\x82\xAC 5"},
+        {kGrinning, "\xF0\x9F\x98\x80"},
+        {L"a" + kGrinning + L"b", "a\xF0\x9F\x98\x80" "b"},
+        {std::wstring(L"x\0y", 3), std::string("x\0y", 3)},
+        {L"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        const CString wide(c.wide.data(), static_cast<int>(c.wide.size()));
+        const CStringA narrow(wide);
+        EXPECT_EQ(Bytes(narrow), c.utf8);
+        EXPECT_EQ(Text(CString(narrow)), c.wide);
+        EXPECT_EQ(Text(CString(c.utf8.data(), static_cast<int>(c.utf8.size()))), c.wide);
+    }
+    EXPECT_EQ(CString("\xF0\x9F\x98\x80").GetLength(), sizeof(wchar_t) == 2 ? 2 : 1);
+    CStringA assigned;
+    assigned = L"\u00E9";
+    EXPECT_EQ(Bytes(assigned), "\xC3\xA9");
+}
+
+TEST(CStringConversion, InvalidInputBecomesReplacementCharacters) {
+    const struct {
+        std::string utf8;
+        std::wstring wide;
+    } cases[] = {
+        {"\xC3(", L"\uFFFD("},                       // lead byte without its trail byte
+        {"\xE2\x82", L"\uFFFD"},                     // cut off: one replacement for the whole subpart
+        {"\xF5z", L"\uFFFDz"},                       // never a lead byte
+        {"\xC0\xAF", L"\uFFFD\uFFFD"},               // overlong
+        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},     // an encoded surrogate
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+        {"\x80x", L"\uFFFDx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        EXPECT_EQ(Text(CString(c.utf8.c_str())), c.wide);
+    }
+    const CString lone_surrogate(std::wstring(1, wchar_t(0xD800)).c_str());
+    EXPECT_EQ(Bytes(CStringA(lone_surrogate)), "\xEF\xBF\xBD");
+}
+
+}  // namespace

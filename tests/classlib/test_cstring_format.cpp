@@ -1,0 +1,247 @@
+// CString::Format and AppendFormat: the Windows printf conventions on both platforms, every
+// conversion with flags, width and precision, text of both widths, and the defined results for
+// missing and mismatched arguments.
+#include <common-win32/common-win32.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+
+namespace {
+
+template <class... Args>
+std::wstring W(const wchar_t* format, const Args&... args) {
+    CString s;
+    s.Format(format, args...);
+    return std::wstring(s.GetString(), s.GetLength());
+}
+
+template <class... Args>
+std::string N(const char* format, const Args&... args) {
+    CStringA s;
+    s.Format(format, args...);
+    return std::string(s.GetString(), s.GetLength());
+}
+
+template <class T>
+struct Case {
+    const wchar_t* format;
+    T value;
+    const wchar_t* expected;
+};
+
+template <class T, std::size_t n>
+void CheckWide(const Case<T> (&cases)[n]) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.format);
+        EXPECT_EQ(W(c.format, c.value), c.expected);
+    }
+}
+
+TEST(FormatIntegers, IntWithFlagsWidthAndPrecision) {
+    const Case<int> cases[] = {
+        {L"%d", 42, L"42"},           {L"%d", -42, L"-42"},         {L"%i", 7, L"7"},
+        {L"%5d|", 42, L"   42|"},     {L"%-5d|", 42, L"42   |"},    {L"%05d", 42, L"00042"},
+        {L"%05d", -42, L"-0042"},     {L"%+d", 42, L"+42"},         {L"% d", 42, L" 42"},
+        {L"%+d", -42, L"-42"},        {L"%+ d", 1, L"+1"},          {L"%.3d", 7, L"007"},
+        {L"%.0d|", 0, L"|"},          {L"%5.3d", -7, L" -007"},     {L"%05.3d", 7, L"  007"},
+        {L"%-+5d|", 3, L"+3   |"},    {L"%-05d|", 3, L"3    |"},    {L"%d", INT_MIN, L"-2147483648"},
+        {L"%u", -1, L"4294967295"},   {L"%x", 255, L"ff"},          {L"%X", 255, L"FF"},
+        {L"%#x", 255, L"0xff"},       {L"%#X", 255, L"0XFF"},       {L"%#x", 0, L"0"},
+        {L"%#08x", 255, L"0x0000ff"}, {L"%o", 8, L"10"},            {L"%#o", 8, L"010"},
+        {L"%#o", 0, L"0"},            {L"%08x", 0xbeef, L"0000beef"}, {L"%x", -1, L"ffffffff"},
+        {L"%+u", 5, L"5"},            {L"%ld", -5, L"-5"},          {L"%lu", 5, L"5"},
+        {L"%lld", -5, L"-5"},         {L"%I64d", -5, L"-5"},        {L"%I32d", -5, L"-5"},
+        {L"%zd", 5, L"5"},            {L"%hd", 70000, L"4464"},     {L"%hu", -1, L"65535"},
+        {L"%hhd", 200, L"-56"},       {L"%hhu", 257, L"1"},         {L"%d%%", 50, L"50%"},
+        {L"%c", 65, L"A"},            {L"%3c|", 'x', L"  x|"},      {L"%-3c|", 'x', L"x  |"},
+    };
+    CheckWide(cases);
+}
+
+TEST(FormatIntegers, ValueComesFromTheArgumentTypeWhateverTheLengthModifier) {
+    const Case<long long> wide64[] = {
+        {L"%lld", LLONG_MIN, L"-9223372036854775808"}, {L"%I64d", 1234567890123LL, L"1234567890123"},
+        {L"%I64u", -1LL, L"18446744073709551615"},     {L"%I64x", 0x123456789abcLL, L"123456789abc"},
+        {L"%d", 1LL << 40, L"1099511627776"},          {L"%ld", -(1LL << 40), L"-1099511627776"},
+        {L"%x", -1LL, L"ffffffffffffffff"},            {L"%hd", (1LL << 40) + 5, L"5"},
+    };
+    CheckWide(wide64);
+    const Case<unsigned> unsigned32[] = {
+        {L"%u", 4294967295u, L"4294967295"}, {L"%d", 4294967295u, L"-1"}, {L"%lu", 3000000000u, L"3000000000"},
+        {L"%I64u", 4294967295u, L"4294967295"},
+    };
+    CheckWide(unsigned32);
+    EXPECT_EQ(W(L"%d", static_cast<WORD>(65535)), L"65535");
+    EXPECT_EQ(W(L"%d", static_cast<short>(-2)), L"-2");
+    // Types narrower than int are promoted to int first, as a C call passes them.
+    EXPECT_EQ(W(L"%x", static_cast<short>(-1)), L"ffffffff");
+    EXPECT_EQ(W(L"%hx", static_cast<short>(-1)), L"ffff");
+    EXPECT_EQ(W(L"%d", static_cast<signed char>(-1)), L"-1");
+    EXPECT_EQ(W(L"%u", static_cast<signed char>(-1)), L"4294967295");
+    EXPECT_EQ(W(L"%d", static_cast<unsigned char>(200)), L"200");
+    EXPECT_EQ(W(L"%d", static_cast<DWORD>(123)), L"123");
+    EXPECT_EQ(W(L"%llu", ULLONG_MAX), L"18446744073709551615");
+    EXPECT_EQ(W(L"%d %d", true, false), L"1 0");
+    enum Color { kRed = 3 };
+    enum class Size : short { kLarge = -4 };
+    EXPECT_EQ(W(L"%d %d", kRed, Size::kLarge), L"3 -4");
+}
+
+TEST(FormatFloating, EveryFloatingConversion) {
+    const Case<double> cases[] = {
+        {L"%f", 3.14159, L"3.141590"},    {L"%.2f", 3.14159, L"3.14"},       {L"%8.3f", -3.14159, L"  -3.142"},
+        {L"%-8.1f|", 2.5, L"2.5     |"},  {L"%08.2f", -1.5, L"-0001.50"},    {L"%+.1f", 1.0, L"+1.0"},
+        {L"% .1f", 1.0, L" 1.0"},         {L"%.0f", 2.5, L"2"},              {L"%.0f", 3.5, L"4"},
+        {L"%#.0f", 3.0, L"3."},           {L"%f", -0.0, L"-0.000000"},       {L"%.1f", 1e20, L"100000000000000000000.0"},
+        {L"%e", 12345.678, L"1.234568e+04"}, {L"%E", 0.00012, L"1.200000E-04"}, {L"%.0e", 5.0, L"5e+00"},
+        {L"%#.0e", 5.0, L"5.e+00"},       {L"%e", 1e300, L"1.000000e+300"},  {L"%g", 0.0001, L"0.0001"},
+        {L"%g", 0.00001, L"1e-05"},       {L"%g", 123456789.0, L"1.23457e+08"}, {L"%g", 100.0, L"100"},
+        {L"%g", 0.0, L"0"},               {L"%G", 1e-10, L"1E-10"},          {L"%#g", 1.0, L"1.00000"},
+        {L"%.3g", 3.14159, L"3.14"},      {L"%.0g", 26.0, L"3e+01"},         {L"%10.4g|", 1234567.0, L" 1.235e+06|"},
+        {L"%a", 1.0, L"0x1p+0"},          {L"%.2a", 1.5, L"0x1.80p+0"},      {L"%A", -2.0, L"-0X1P+1"},
+        {L"%f", INFINITY, L"inf"},        {L"%F", -INFINITY, L"-INF"},       {L"%05.1f", INFINITY, L"  inf"},
+        {L"%f", NAN, L"nan"},             {L"%E", NAN, L"NAN"},
+    };
+    CheckWide(cases);
+    EXPECT_EQ(W(L"%.2f", 2.5f), L"2.50");
+    EXPECT_EQ(N("%.3f", 1.0 / 3), "0.333");
+}
+
+TEST(FormatText, WideFormatTakesWideSAndNarrowCapitalS) {
+    EXPECT_EQ(W(L"[%s]", L"wide"), L"[wide]");
+    EXPECT_EQ(W(L"[%S]", "narrow"), L"[narrow]");
+    EXPECT_EQ(W(L"[%hs|%ls|%ws]", "h", L"l", L"w"), L"[h|l|w]");
+    EXPECT_EQ(W(L"[%hS|%lS]", "h", L"l"), L"[h|l]");
+    EXPECT_EQ(W(L"[%S]", "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"), L"[\u00E9t\u00E9 \u20AC]");
+    EXPECT_EQ(W(L"[%6s|%-6s|%06s]", L"ab", L"ab", L"ab"), L"[    ab|ab    |0000ab]");
+    EXPECT_EQ(W(L"[%.3s|%5.2s|%.0s]", L"abcdef", L"abcdef", L"abc"), L"[abc|   ab|]");
+    EXPECT_EQ(W(L"[%.2S]", "\xC3\xA9t\xC3\xA9"), L"[\u00E9t]");
+    EXPECT_EQ(W(L"[%s|%S]", CString(L"cs"), CStringA("ca")), L"[cs|ca]");
+    EXPECT_EQ(W(L"[%s]", std::wstring(L"std")), L"[std]");
+    EXPECT_EQ(W(L"[%s]", CString(L"a\0b", 3)), L"[a]");  // text ends at its NUL, as a C string does
+    wchar_t array[8] = L"array";
+    EXPECT_EQ(W(L"[%s]", array), L"[array]");
+}
+
+TEST(FormatText, NarrowFormatTakesNarrowSAndWideCapitalS) {
+    EXPECT_EQ(N("[%s]", "n\xC3\xA9"), "[n\xC3\xA9]");
+    EXPECT_EQ(N("[%S]", L"\u00E9\u20AC"), "[\xC3\xA9\xE2\x82\xAC]");
+    EXPECT_EQ(N("[%ls|%hs|%hS]", L"l", "h", "H"), "[l|h|H]");
+    EXPECT_EQ(N("[%S]", L"\U0001F600"), "[\xF0\x9F\x98\x80]");
+    EXPECT_EQ(N("[%.1S]", L"\u00E9"), "[]");  // a converted character is never split
+    EXPECT_EQ(N("[%.2S|%.3S]", L"\u00E9a", L"\u00E9a"), "[\xC3\xA9|\xC3\xA9" "a]");
+    EXPECT_EQ(N("[%5S]", L"\u00E9"), "[   \xC3\xA9]");  // width counts output bytes
+    EXPECT_EQ(N("[%s]", CStringA("ca")), "[ca]");
+}
+
+TEST(FormatText, NullTextPrintsNull) {
+    const wchar_t* no_wide = nullptr;
+    const char* no_narrow = nullptr;
+    EXPECT_EQ(W(L"%s %S", no_wide, no_narrow), L"(null) (null)");
+    EXPECT_EQ(W(L"[%8s|%.3s]", no_wide, no_wide), L"[  (null)|(nu]");
+    EXPECT_EQ(N("%s %S", no_narrow, no_wide), "(null) (null)");
+}
+
+TEST(FormatText, TextOfTheOtherWidthIsConvertedWhateverTheConversionSays) {
+    EXPECT_EQ(W(L"[%s]", "narrow \xC3\xA9"), L"[narrow \u00E9]");
+    EXPECT_EQ(N("[%s]", L"wide \u00E9"), "[wide \xC3\xA9]");
+}
+
+TEST(FormatCharacters, CharactersOfBothWidths) {
+    EXPECT_EQ(W(L"%c%C%hc%lc", L'w', 'n', 'h', L'l'), L"wnhl");
+    EXPECT_EQ(W(L"%c", 0xE9), L"\u00E9");
+    EXPECT_EQ(W(L"%c", static_cast<char>(0xE9)), L"\u00E9");  // a char argument is a byte value
+    EXPECT_EQ(W(L"%C", static_cast<char>(0xE9)), L"\uFFFD");  // a lone byte >= 0x80 is no UTF-8 character
+    EXPECT_EQ(W(L"%c", 0x1F600), sizeof(wchar_t) == 2 ? std::wstring(L"\xD83D\xDE00") : std::wstring(1, wchar_t(0x1F600)));
+    EXPECT_EQ(W(L"%c|%c", -5, 0x110000), L"\uFFFD|\uFFFD");
+    EXPECT_EQ(N("%c%C", 'n', L'\u00E9'), "n\xC3\xA9");
+    EXPECT_EQ(N("%c", static_cast<char>(0xE9)), "\xE9");
+    EXPECT_EQ(N("%C", 0x1F600), "\xF0\x9F\x98\x80");
+    const std::wstring with_nul = W(L"a%cb", 0);
+    EXPECT_EQ(with_nul, std::wstring(L"a\0b", 3));
+}
+
+TEST(FormatPointers, UpperCaseHexAsWideAsAPointer) {
+    const std::wstring digits = sizeof(void*) == 8 ? L"0000000000001234" : L"00001234";
+    EXPECT_EQ(W(L"%p", reinterpret_cast<void*>(0x1234)), digits);
+    EXPECT_EQ(W(L"%p", nullptr), std::wstring(2 * sizeof(void*), L'0'));
+    EXPECT_EQ(W(L"[%20p]", reinterpret_cast<const int*>(0xABC)),
+              L"[" + std::wstring(20 - 2 * sizeof(void*), L' ') + std::wstring(2 * sizeof(void*) - 3, L'0') + L"ABC]");
+    EXPECT_EQ(W(L"%x", reinterpret_cast<void*>(0x1f)), L"1f");  // handles are often printed with %x
+}
+
+TEST(FormatStars, WidthAndPrecisionFromArguments) {
+    EXPECT_EQ(W(L"[%*d]", 5, 42), L"[   42]");
+    EXPECT_EQ(W(L"[%-*d]", 4, 7), L"[7   ]");
+    EXPECT_EQ(W(L"[%*d]", -4, 7), L"[7   ]");  // a negative width means left-aligned
+    EXPECT_EQ(W(L"[%.*f]", 2, 3.14159), L"[3.14]");
+    EXPECT_EQ(W(L"[%.*s]", 3, L"abcdef"), L"[abc]");
+    EXPECT_EQ(W(L"[%.*s]", -1, L"abc"), L"[abc]");  // a negative precision is none
+    EXPECT_EQ(W(L"[%*.*s]", 6, 2, L"abcdef"), L"[    ab]");
+    EXPECT_EQ(W(L"[%*d]", static_cast<size_t>(3), 1), L"[  1]");
+    EXPECT_EQ(W(L"%70000d", 1).size(), 65535u);  // fields are capped
+}
+
+TEST(FormatMissingArguments, ConversionsWithoutArgumentsAreCopiedAsWritten) {
+    EXPECT_EQ(W(L"%s: %d"), L"%s: %d");
+    EXPECT_EQ(W(L"a %d b %-5s c", 5), L"a 5 b %-5s c");
+    EXPECT_EQ(W(L"[%*d]", 5), L"[%*d]");
+    EXPECT_EQ(W(L"[%*d]"), L"[%*d]");
+    EXPECT_EQ(W(L"[%.*s]", L"not an integer", L"x"), L"[%.*s]");
+    EXPECT_EQ(N("%d%d", 1), "1%d");
+    EXPECT_EQ(W(L"%d", 1, 2, 3), L"1");  // extra arguments are ignored
+}
+
+TEST(FormatMalformed, UnknownAndUnfinishedConversionsAreCopiedAsWritten) {
+    EXPECT_EQ(W(L"%y %d", 5), L"%y 5");
+    EXPECT_EQ(W(L"%n%d", 5), L"%n5");  // %n never writes anywhere and takes no argument
+    EXPECT_EQ(W(L"100%"), L"100%");
+    EXPECT_EQ(W(L"[%-5"), L"[%-5");
+    EXPECT_EQ(W(L"%%d"), L"%d");
+    EXPECT_EQ(W(L"%\u00E9", 1), L"%\u00E9");
+    EXPECT_EQ(W(L"plain"), L"plain");
+    EXPECT_EQ(W(nullptr, 1), L"");
+}
+
+TEST(FormatMismatch, ArgumentsUnsuitedToTheirConversionArePrintedByTheirOwnType) {
+    EXPECT_EQ(W(L"[%d]", L"text"), L"[text]");
+    EXPECT_EQ(W(L"[%5s]", 42), L"[   42]");
+    EXPECT_EQ(W(L"[%s]", -3), L"[-3]");
+    EXPECT_EQ(W(L"[%s]", 2.5), L"[2.5]");
+    EXPECT_EQ(W(L"[%d]", 2.5), L"[2.5]");
+    EXPECT_EQ(W(L"[%f]", 3), L"[3.000000]");
+    EXPECT_EQ(W(L"[%c]", L"str"), L"[str]");
+    EXPECT_EQ(W(L"[%s]", reinterpret_cast<void*>(0x10)), L"[" + std::wstring(2 * sizeof(void*) - 2, L'0') + L"10]");
+}
+
+TEST(FormatTarget, FormatReplacesAppendFormatAddsAndArgumentsMayBeTheTarget) {
+    CString s(L"abc");
+    s.Format(L"%s-%s", s, s);
+    EXPECT_EQ(std::wstring(s.GetString()), L"abc-abc");
+    s.AppendFormat(L"+%s", s);
+    EXPECT_EQ(std::wstring(s.GetString()), L"abc-abc+abc-abc");
+    CString shared = s;
+    shared.Format(L"%d", 1);
+    EXPECT_EQ(std::wstring(s.GetString()), L"abc-abc+abc-abc");
+    s.Format(L"");
+    EXPECT_TRUE(s.IsEmpty());
+}
+
+TEST(FormatTarget, LongResultsGrowPastTheStackBuffer) {
+    const std::wstring long_text(3000, L'x');
+    EXPECT_EQ(W(L"%s|%s", long_text.c_str(), long_text.c_str()), long_text + L"|" + long_text);
+    EXPECT_EQ(W(L"%2000d", 7).size(), 2000u);
+}
+
+TEST(FormatLogLine, TheLibrarysReplacementReport) {
+    EXPECT_EQ(W(L"%s: Replaced %i instances of '%s' with '%s' in '%s'", L"ReplaceFileVariables", 2, CString(L"A"),
+                CString(L"x"), CString(L"C:\\app\\setup.ini")),
+              L"ReplaceFileVariables: Replaced 2 instances of 'A' with 'x' in 'C:\\app\\setup.ini'");
+    EXPECT_EQ(W(L"ChangeService: Service: %s: QueryServiceStatus failed %d", L"svc", 1060L),
+              L"ChangeService: Service: svc: QueryServiceStatus failed 1060");
+}
+
+}  // namespace

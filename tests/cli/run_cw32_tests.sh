@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# End-to-end checks of the cw32 program as a user runs it: exit codes, the bytes on standard
+# output and standard error, the log file, plans, and non-ASCII arguments passing through the
+# platform's command line.
+#
+# usage: run_cw32_tests.sh CW32_BINARY
+# CW32_RUNNER, when set, runs the binary (the Windows build's wine-run.sh).
+set -u
+
+binary=${1:?usage: run_cw32_tests.sh CW32_BINARY}
+[[ -f $binary ]] || { echo "run_cw32_tests.sh: no program at $binary" >&2; exit 2; }
+binary=$(cd "$(dirname "$binary")" && pwd)/$(basename "$binary")  # the checks run in a folder of their own
+runner=${CW32_RUNNER:-}
+examples=$(cd "$(dirname "$0")/../../examples" && pwd)
+
+# Wine turns the UTF-8 arguments into the wide command line by the locale's character set.
+export LC_ALL=C.UTF-8
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+# A state folder of its own, so the POSIX build never touches the user's system.db.
+export WINPORT_ROOT="$work/state"
+
+failures=0
+checks=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# run ARGS...: runs cw32 and sets $code, $out and $err (every byte, trailing line feeds too).
+run() {
+    if [[ -n $runner ]]; then
+        "$runner" "$binary" "$@" >out.bin 2>err.bin
+    else
+        "$binary" "$@" >out.bin 2>err.bin
+    fi
+    code=$?
+    out=$(cat out.bin; printf x)
+    out=${out%x}
+    err=$(cat err.bin; printf x)
+    err=${err%x}
+    last="cw32 $*"
+}
+
+expect_code() {
+    checks=$((checks + 1))
+    [[ $code == "$1" ]] || fail "$last: exit code $code, expected $1 (stderr: $err)"
+}
+expect_out() {
+    checks=$((checks + 1))
+    [[ $out == "$1" ]] || fail "$last: standard output $(printf %q "$out"), expected $(printf %q "$1")"
+}
+expect_err() {
+    checks=$((checks + 1))
+    [[ $err == "$1" ]] || fail "$last: standard error $(printf %q "$err"), expected $(printf %q "$1")"
+}
+expect_err_matches() {
+    checks=$((checks + 1))
+    [[ $err =~ $1 ]] || fail "$last: standard error $(printf %q "$err") does not match $1"
+}
+expect_file() {
+    checks=$((checks + 1))
+    local content
+    content=$(cat "$1"; printf x)
+    content=${content%x}
+    [[ $content == "$2" ]] || fail "$1 holds $(printf %q "$content"), expected $(printf %q "$2")"
+}
+
+nl=$'\n'
+
+# --- exit codes and usage lines
+run --version
+expect_code 0
+[[ $out =~ ^cw32\ [0-9]+\.[0-9]+\.[0-9]+$nl$ ]] || fail "--version printed $(printf %q "$out")"
+
+run
+expect_code 2
+expect_err "cw32: missing subcommand (see 'cw32 --help')$nl"
+
+run frobnicate
+expect_code 2
+expect_err "cw32: unknown subcommand 'frobnicate' (see 'cw32 --help')$nl"
+
+run --frob date
+expect_code 2
+expect_err "cw32: unknown option '--frob' (see 'cw32 --help')$nl"
+
+run message abc
+expect_code 2
+expect_err "cw32: message: 'abc' is not a number$nl"
+expect_out ""
+
+run utf8 decode zz
+expect_code 2
+expect_err "cw32: utf8: 'zz' is not a list of hex bytes$nl"
+
+run message 4294967295
+expect_code 1
+expect_err "cw32: message: the system has no message 4294967295 in language 0$nl"
+
+run log --help
+expect_code 0
+[[ $out == "usage: cw32 log info|warning|error|message TEXT$nl"* ]] || fail "log --help printed $(printf %q "$out")"
+
+# --- log lines on standard error, results on standard output
+run log info hello
+expect_code 0
+expect_out ""
+expect_err "[I] hello$nl"
+
+run log warning careful
+expect_err "[W] careful$nl"
+
+run log error broken
+expect_err "[E] broken$nl"
+
+run log message stamped
+expect_err_matches '^\[I\] [0-9]{4}/[0-9]{2}/[0-9]{2}, (0[1-9]|1[0-2]):[0-5][0-9]:[0-5][0-9]: stamped'"$nl"'$'
+
+run writelog 'login sa/Secr3t at Secr3t' Secr3t
+expect_code 0
+expect_err_matches ': login sa/\*\*\*\* at \*\*\*\*'"$nl"'$'
+
+run message 2
+expect_code 0
+[[ -n $out && $out == *"$nl" && $out != *$'\r'* ]] || fail "message 2 printed $(printf %q "$out")"
+
+# --- non-ASCII text through the command line, both ways
+run log info 'Grüße, € 😀'
+expect_err "[I] Grüße, € 😀$nl"
+
+run utf8 encode 'é€😀'
+expect_code 0
+expect_out "c3 a9 e2 82 ac f0 9f 98 80$nl"
+
+run utf8 decode 'c3 a9 e2 82 ac f0 9f 98 80'
+expect_out "é€😀$nl"
+
+run escape --nonalpha 'ü b'
+expect_out "\\ü\\ b$nl"
+
+run unescape --separator ';' 'a\;b\\c'
+expect_out "a;b\\c$nl"
+
+# --- the log file: UTF-8, appended, and alone with --quiet
+run --log install.log log info 'première'
+expect_err "[I] première$nl"
+run --quiet --log install.log --arg x=1 log warning 'seconde'
+expect_code 0
+expect_err ""
+expect_file install.log "[I] première$nl[W] seconde$nl"
+
+run --log missing-folder/x.log date
+expect_code 2
+expect_err "cw32: --log: cannot open 'missing-folder/x.log' for appending$nl"
+
+# --- plans
+cat > 'étapes.plan' <<'PLAN'
+# An installation in three steps; the second fails.
+set target "C:\Program Files\Démo"
+log info "installing into $target"
+message not-a-number
+log info 'never reached'
+PLAN
+run plan 'étapes.plan'
+expect_code 2
+expect_err "[I] installing into C:\\Program Files\\Démo$nl"\
+"cw32: message: 'not-a-number' is not a number$nl"\
+"[E] étapes.plan:4: step failed with exit code 2: message not-a-number$nl"
+
+run --log plan.log plan 'étapes.plan' --keep-going
+expect_code 1
+expect_file plan.log "[I] installing into C:\\Program Files\\Démo$nl"\
+"[E] étapes.plan:4: step failed with exit code 2: message not-a-number$nl"\
+"[I] never reached$nl"\
+"[E] étapes.plan: 1 of 4 steps failed$nl"
+
+printf 'log info one\nlog info "two\n' > broken.plan
+run plan broken.plan
+expect_code 2
+expect_err "cw32: plan: broken.plan:2: the line ends inside double quotes$nl"
+
+# --- the demonstration plan of the README runs clean
+cp "$examples/demo.plan" demo.plan
+run plan demo.plan
+expect_code 0
+expect_err_matches '\[I\] .*\*\*\*\*'
+
+echo "cw32 end-to-end: $checks checks, $failures failed"
+[[ $failures == 0 ]]

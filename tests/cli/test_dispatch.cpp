@@ -1,0 +1,354 @@
+// cw32 run in this process: global options, subcommands, exit codes, and what reaches
+// standard output, standard error and the log file.
+#include "commands.h"
+#include "text_io.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace cw32::cli {
+namespace {
+
+struct Outcome {
+    int code;
+    std::string out;  // UTF-8 bytes
+    std::string err;
+};
+
+Outcome RunCw32(const std::vector<std::wstring>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = RunCommandLine(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// A file in a folder of its own, removed with the folder at the end of the test.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = std::filesystem::temp_directory_path() /
+                  (std::string("cw32-cli-") + info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    std::wstring Write(const std::string& name, const std::string& bytes) const {
+        const std::filesystem::path path = folder_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.wstring();
+    }
+    std::wstring PathOf(const std::string& name) const { return (folder_ / name).wstring(); }
+    static std::string Read(const std::wstring& path) {
+        std::ifstream in(std::filesystem::path(path), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    std::filesystem::path folder_;
+};
+
+TEST(GlobalOptions, VersionAndHelp) {
+    const Outcome version = RunCw32({L"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("cw32 [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+
+    const Outcome help = RunCw32({L"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const Command* command : AllCommands()) {
+        EXPECT_NE(help.out.find("\n  " + ToUtf8(command->name) + " "), std::string::npos) << ToUtf8(command->name);
+    }
+}
+
+TEST(GlobalOptions, EverySubcommandHasHelp) {
+    for (const Command* command : AllCommands()) {
+        const Outcome help = RunCw32({command->name, L"--help"});
+        EXPECT_EQ(help.code, 0);
+        EXPECT_EQ(help.out.rfind("usage: cw32 " + ToUtf8(command->name), 0), 0u) << help.out;
+    }
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::wstring> args;
+    const char* err;
+};
+
+class BadUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(BadUsage, ExitsTwoWithOneLine) {
+    const Outcome outcome = RunCw32(GetParam().args);
+    EXPECT_EQ(outcome.code, 2);
+    EXPECT_EQ(outcome.err, GetParam().err);
+    EXPECT_EQ(outcome.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cw32, BadUsage,
+    ::testing::Values(
+        UsageCase{"NoSubcommand", {}, "cw32: missing subcommand (see 'cw32 --help')\n"},
+        UsageCase{"OnlyOptions", {L"--quiet"}, "cw32: missing subcommand (see 'cw32 --help')\n"},
+        UsageCase{"UnknownSubcommand", {L"bogus"}, "cw32: unknown subcommand 'bogus' (see 'cw32 --help')\n"},
+        UsageCase{"UnknownGlobalOption", {L"--bogus", L"date"}, "cw32: unknown option '--bogus' (see 'cw32 --help')\n"},
+        UsageCase{"ArgWithoutEquals", {L"--arg", L"NAME", L"date"}, "cw32: --arg: 'NAME' is not NAME=VALUE\n"},
+        UsageCase{"ArgWithoutName", {L"--arg==v", L"date"}, "cw32: --arg: '=v' is not NAME=VALUE\n"},
+        UsageCase{"LogWithoutFile", {L"--log"}, "cw32: option '--log' needs a value\n"},
+        UsageCase{"QuietWithValue", {L"--quiet=1", L"date"}, "cw32: option '--quiet' takes no value\n"},
+        UsageCase{"MessageNotANumber", {L"message", L"abc"}, "cw32: message: 'abc' is not a number\n"},
+        UsageCase{"LanguageOutOfRange",
+                  {L"message", L"2", L"--lang", L"70000"},
+                  "cw32: message: '70000' is out of range (0 to 65535)\n"},
+        UsageCase{"MissingText", {L"log", L"info"}, "cw32: log: missing TEXT\n"},
+        UsageCase{"UnknownLevel",
+                  {L"log", L"loud", L"x"},
+                  "cw32: log: unknown level 'loud' (info, warning, error or message)\n"},
+        UsageCase{"TooManyWords", {L"log", L"info", L"a", L"b"}, "cw32: log: unexpected argument 'b'\n"},
+        UsageCase{
+            "EscapeWithoutMode", {L"escape", L"x"}, "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
+        UsageCase{"EscapeWithBothModes",
+                  {L"escape", L"--nonalpha", L"--separator", L";", L"x"},
+                  "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
+        UsageCase{"EmptySeparator", {L"unescape", L"--separator=", L"x"}, "cw32: unescape: the separator is empty\n"},
+        UsageCase{"BadHex", {L"utf8", L"decode", L"c3a"}, "cw32: utf8: 'c3a' is not a list of hex bytes\n"},
+        UsageCase{"ZeroByte", {L"utf8", L"decode", L"41 00 42"}, "cw32: utf8: a 00 byte cannot be decoded\n"},
+        UsageCase{
+            "UnknownUtf8Action", {L"utf8", L"flip", L"x"}, "cw32: utf8: unknown action 'flip' (encode or decode)\n"},
+        UsageCase{"UnknownSubcommandOption",
+                  {L"date", L"--utc"},
+                  "cw32: date: unknown option '--utc' (see 'cw32 date --help')\n"},
+        UsageCase{"PlanWithoutFile", {L"plan", L"--keep-going"}, "cw32: plan: missing FILE\n"}),
+    [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+
+TEST(Logging, LevelsAndTagsOnStandardError) {
+    EXPECT_EQ(RunCw32({L"log", L"info", L"a"}).err, "[I] a\n");
+    EXPECT_EQ(RunCw32({L"log", L"warning", L"b"}).err, "[W] b\n");
+    EXPECT_EQ(RunCw32({L"log", L"error", L"c"}).err, "[E] c\n");
+    const Outcome stamped = RunCw32({L"log", L"message", L"d"});
+    EXPECT_EQ(stamped.code, 0);
+    EXPECT_EQ(stamped.out, "");
+    EXPECT_TRUE(std::regex_match(stamped.err,
+                                 std::regex("\\[I\\] [0-9]{4}/[0-9]{2}/[0-9]{2}, [0-9]{2}:[0-9]{2}:[0-9]{2}: d\n")))
+        << stamped.err;
+}
+
+TEST(Logging, TextStartingWithDashesAfterDoubleDash) {
+    EXPECT_EQ(RunCw32({L"log", L"info", L"--", L"--not-an-option"}).err, "[I] --not-an-option\n");
+    EXPECT_EQ(RunCw32({L"log", L"info", L"-1"}).err, "[I] -1\n");
+}
+
+TEST(Logging, WriteLogMasksThePassword) {
+    const Outcome masked = RunCw32({L"writelog", L"user=a pwd=s3 again s3", L"s3"});
+    EXPECT_EQ(masked.code, 0);
+    EXPECT_NE(masked.err.find(": user=a pwd=**** again ****\n"), std::string::npos) << masked.err;
+    const Outcome connection = RunCw32({L"writelog", L"Server=x;PWD=;"});
+    EXPECT_NE(connection.err.find(": Server=x;PWD=****;\n"), std::string::npos) << connection.err;
+}
+
+TEST(Logging, LogFileGetsUtf8LinesAndQuietKeepsOnlyIt) {
+    ScratchFolder folder;
+    const std::wstring log = folder.PathOf("install.log");
+    const Outcome first = RunCw32({L"--log", log, L"log", L"info", L"caf\x00E9 \x20AC"});
+    EXPECT_EQ(first.err, "[I] caf\xc3\xa9 \xe2\x82\xac\n");
+    const Outcome second = RunCw32({L"--quiet", L"--log=" + log, L"log", L"error", L"second"});
+    EXPECT_EQ(second.code, 0);
+    EXPECT_EQ(second.err, "");
+    EXPECT_EQ(ScratchFolder::Read(log), "[I] caf\xc3\xa9 \xe2\x82\xac\n[E] second\n");
+}
+
+TEST(Logging, LogFileThatCannotBeOpenedIsBadUsage) {
+    ScratchFolder folder;
+    const std::wstring log_path = folder.PathOf("no-such-folder/x.log");
+    const Outcome outcome = RunCw32({L"--log", log_path, L"date"});
+    EXPECT_EQ(outcome.code, 2);
+    EXPECT_EQ(outcome.err, "cw32: --log: cannot open '" + ToUtf8(log_path) + "' for appending\n");
+    EXPECT_EQ(outcome.out, "");
+}
+
+struct OutputCase {
+    const char* name;
+    std::vector<std::wstring> args;
+    const char* out;
+};
+
+class Prints : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(Prints, ItsResultInUtf8) {
+    const Outcome outcome = RunCw32(GetParam().args);
+    EXPECT_EQ(outcome.code, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, GetParam().out);
+    EXPECT_EQ(outcome.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cw32, Prints,
+    ::testing::Values(OutputCase{"EscapeNonAlpha", {L"escape", L"--nonalpha", L"C:\\a b"}, "C\\:\\\\a\\ b\n"},
+                      OutputCase{"UnescapeNonAlpha", {L"unescape", L"C\\:\\\\a\\ b", L"--nonalpha"}, "C:\\a b\n"},
+                      OutputCase{"EscapeNonAlphaNonAscii",
+                                 {L"escape", L"--nonalpha",
+                                  L"\x00E9"
+                                  L"1"},
+                                 "\\\xc3\xa9"
+                                 "1\n"},
+                      OutputCase{"EscapeSeparator", {L"escape", L"--separator", L";", L"d\\;"}, "d\\\\\\;\n"},
+                      OutputCase{"UnescapeSeparator", {L"unescape", L"--separator=;", L"d\\\\\\;"}, "d\\;\n"},
+                      OutputCase{"Utf8Encode", {L"utf8", L"encode", L"A\x00E9\x20AC"}, "41 c3 a9 e2 82 ac\n"},
+                      OutputCase{"Utf8EncodeEmpty", {L"utf8", L"encode", L""}, "\n"},
+                      OutputCase{"Utf8Decode", {L"utf8", L"decode", L"41 C3A9 e2 82 ac"}, "A\xc3\xa9\xe2\x82\xac\n"},
+                      OutputCase{"Utf8DecodeSupplementary", {L"utf8", L"decode", L"f09f9880"}, "\xf0\x9f\x98\x80\n"}),
+    [](const ::testing::TestParamInfo<OutputCase>& info) { return std::string(info.param.name); });
+
+TEST(SystemQueries, MessageFoundAndNotFound) {
+    const Outcome found = RunCw32({L"message", L"0x2"});
+    EXPECT_EQ(found.code, 0) << found.err;
+    ASSERT_GT(found.out.size(), 1u);
+    EXPECT_EQ(found.out.back(), '\n');
+    EXPECT_NE(found.out[found.out.size() - 2], '\r');  // the system's CR LF is one line feed here
+
+    const Outcome missing = RunCw32({L"message", L"4294967295"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "cw32: message: the system has no message 4294967295 in language 0\n");
+}
+
+TEST(SystemQueries, LocaleDateAndTime) {
+    const Outcome locale = RunCw32({L"locale"});
+    EXPECT_EQ(locale.code, 0) << locale.err;
+    EXPECT_TRUE(
+        std::regex_match(locale.out, std::regex("user language: [0-9a-fA-F]{4}\ninterface language: [0-9a-f]{4}\n")))
+        << locale.out;
+    EXPECT_TRUE(std::regex_match(RunCw32({L"date"}).out, std::regex("[0-9]{4}/[0-9]{2}/[0-9]{2}\n")));
+    EXPECT_TRUE(std::regex_match(RunCw32({L"time"}).out, std::regex("(0[1-9]|1[0-2]):[0-5][0-9]:[0-5][0-9]\n")));
+}
+
+TEST(Host, ArgumentsFromTheCommandLineAndEmptyForOthers) {
+    std::ostringstream out;
+    std::ostringstream err;
+    ConsoleHost host(out, err);
+    host.SetArgument(L"INSTALLDIR", L"C:\\x");
+    IActionContext& context = host;
+    const boost::shared_ptr<std::wstring> given = context.GetArgumentValue(L"INSTALLDIR");
+    const boost::shared_ptr<std::wstring> other = context.GetArgumentValue(L"installdir");
+    ASSERT_TRUE(given);
+    ASSERT_TRUE(other);
+    EXPECT_EQ(*given, L"C:\\x");
+    EXPECT_EQ(*other, L"");  // names are case-sensitive, and a name not given answers an empty text
+}
+
+TEST(Host, UnknownLevelShowsItsNumber) {
+    EXPECT_EQ(LevelTag(2), L"[I]");
+    EXPECT_EQ(LevelTag(7), L"[7]");
+}
+
+class Plans : public ::testing::Test {
+protected:
+    Outcome RunPlanText(const std::string& text, std::vector<std::wstring> extra = {}) {
+        path_ = folder_.Write("steps.plan", text);
+        std::vector<std::wstring> args = {L"plan", path_};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCw32(args);
+    }
+    std::string Where(int line) const { return ToUtf8(path_) + ":" + std::to_string(line) + ": "; }
+
+    ScratchFolder folder_;
+    std::wstring path_;
+};
+
+TEST_F(Plans, StepsRunInOrderWithSetArguments) {
+    path_ = folder_.Write("steps.plan",
+                          "# greeting\n"
+                          "set greeting 'hello there'\n"
+                          "\n"
+                          "log info \"$greeting, ${who}!\"   # who comes from --arg\n"
+                          "set greeting changed\n"
+                          "log warning $greeting\n"
+                          "escape --nonalpha 'a b'\n");
+    const Outcome outcome = RunCw32({L"--arg", L"who=you", L"plan", path_});
+    EXPECT_EQ(outcome.code, 0);
+    EXPECT_EQ(outcome.err, "[I] hello there, you!\n[W] changed\n");
+    EXPECT_EQ(outcome.out, "a\\ b\n");
+}
+
+TEST_F(Plans, StopAtTheFirstFailingStep) {
+    const Outcome outcome = RunPlanText("log info one\nmessage abc\nlog info three\n");
+    EXPECT_EQ(outcome.code, 2);
+    EXPECT_EQ(outcome.err, "[I] one\ncw32: message: 'abc' is not a number\n[E] " + Where(2) +
+                               "step failed with exit code 2: message abc\n");
+}
+
+TEST_F(Plans, FailureCodeOfTheStepIsThePlans) {
+    const Outcome outcome = RunPlanText("message 4294967295\nlog info after\n");
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_EQ(outcome.err.find("after"), std::string::npos);
+}
+
+TEST_F(Plans, KeepGoingRunsEveryStepAndExitsOne) {
+    const Outcome outcome = RunPlanText("log info one\nmessage abc\nlog info three\n", {L"--keep-going"});
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_EQ(outcome.err, "[I] one\ncw32: message: 'abc' is not a number\n[E] " + Where(2) +
+                               "step failed with exit code 2: message abc\n[I] three\n[E] " + ToUtf8(path_) +
+                               ": 1 of 3 steps failed\n");
+}
+
+struct BadPlanCase {
+    const char* name;
+    std::string text;
+    int line;
+    const char* problem;
+};
+
+class BadPlans : public Plans, public ::testing::WithParamInterface<BadPlanCase> {};
+
+TEST_P(BadPlans, StopBeforeTheFirstStep) {
+    const Outcome outcome = RunPlanText(GetParam().text);
+    EXPECT_EQ(outcome.code, 2);
+    EXPECT_EQ(outcome.err, "cw32: plan: " + Where(GetParam().line) + GetParam().problem + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cw32, BadPlans,
+    ::testing::Values(
+        BadPlanCase{"OpenQuote", "log info one\n\nlog info \"two\n", 3, "the line ends inside double quotes"},
+        BadPlanCase{"UnknownSubcommand", "log info one\nlgo info two\n", 2, "unknown subcommand 'lgo'"},
+        BadPlanCase{"GlobalOptionAsStep", "--quiet\n", 1, "unknown subcommand '--quiet'"},
+        BadPlanCase{"NestedPlan", "log info one\nplan other.plan\n", 2, "a plan cannot run another plan"},
+        BadPlanCase{"SubcommandFromArgument", "set c date\n$c\n", 2,
+                    "the subcommand must be written out, not taken from an argument"},
+        BadPlanCase{"SetArity", "set only-name\n", 1, "set takes NAME VALUE"},
+        BadPlanCase{"NulByte", std::string("log info one\nlog info t\0o\n", 26), 2, "a NUL byte is not plan text"}),
+    [](const ::testing::TestParamInfo<BadPlanCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Plans, ArgumentNotSetFailsItsStep) {
+    const Outcome outcome = RunPlanText("log info $missing\n");
+    EXPECT_EQ(outcome.code, 2);
+    EXPECT_EQ(outcome.err, "cw32: plan: " + Where(1) + "argument 'missing' is not set\n[E] " + Where(1) +
+                               "step failed with exit code 2: log info $missing\n");
+}
+
+TEST_F(Plans, MissingFileIsAFailure) {
+    const std::wstring path = folder_.PathOf("absent.plan");
+    const Outcome outcome = RunCw32({L"plan", path});
+    EXPECT_EQ(outcome.code, 1);
+    EXPECT_EQ(outcome.err, "cw32: plan: cannot read '" + ToUtf8(path) + "'\n");
+}
+
+TEST_F(Plans, QuietPlanWritesFailuresToTheLogFileOnly) {
+    const std::wstring log = folder_.PathOf("plan.log");
+    path_ = folder_.Write("steps.plan", "log info \xc3\xa9t\xc3\xa9\nlog bogus x\n");
+    const Outcome outcome = RunCw32({L"--quiet", L"--log", log, L"plan", path_});
+    EXPECT_EQ(outcome.code, 2);
+    EXPECT_EQ(outcome.err, "cw32: log: unknown level 'bogus' (info, warning, error or message)\n");
+    EXPECT_EQ(ScratchFolder::Read(log),
+              "[I] \xc3\xa9t\xc3\xa9\n[E] " + Where(2) + "step failed with exit code 2: log bogus x\n");
+}
+
+}  // namespace
+}  // namespace cw32::cli
