@@ -10,7 +10,8 @@ using cw32test::MakeHost;
 
 namespace {
 
-typedef int (*AnswerFunction)();
+// Calls an exported "int f()" found by GetFunction (through void(*)() so the cast is exact).
+int Call(FARPROC function) { return reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(function))(); }
 
 const wchar_t kPrefix[] = L"[CLibraryInterop] ";
 
@@ -44,9 +45,9 @@ TEST(LibraryInterop, LoadsLooksUpAndLogsEachStep) {
     auto host = MakeHost();
     {
         CLibraryInterop library(host, plugin.c_str());
-        auto answer = reinterpret_cast<AnswerFunction>(library.GetFunction(L"PluginAnswer"));
+        FARPROC answer = library.GetFunction(L"PluginAnswer");
         ASSERT_NE(answer, nullptr);
-        EXPECT_EQ(answer(), 42);  // its dependency was found beside it
+        EXPECT_EQ(Call(answer), 42);  // its dependency was found beside it
         EXPECT_EQ(library.GetFunction(L"NoSuchFunction"), nullptr);
     }
     EXPECT_EQ(Lines(*host), (std::vector<std::wstring>{
@@ -88,12 +89,12 @@ TEST(LibraryInterop, CopiesHoldLoadsOfTheirOwn) {
     assigned = assigned;
     delete original;
     // Both survivors still hold the library: calling into it is safe.
-    auto from_copy = reinterpret_cast<AnswerFunction>(copy.GetFunction(L"PluginAnswer"));
+    FARPROC from_copy = copy.GetFunction(L"PluginAnswer");
     ASSERT_NE(from_copy, nullptr);
-    EXPECT_EQ(from_copy(), 42);
-    auto from_assigned = reinterpret_cast<AnswerFunction>(assigned.GetFunction(L"PluginAnswer"));
+    EXPECT_EQ(Call(from_copy), 42);
+    FARPROC from_assigned = assigned.GetFunction(L"PluginAnswer");
     ASSERT_NE(from_assigned, nullptr);
-    EXPECT_EQ(from_assigned(), 42);
+    EXPECT_EQ(Call(from_assigned), 42);
     EXPECT_EQ(host.use_count(), 3);
 }
 

@@ -93,7 +93,9 @@ void CheckRun(const SweepRun& run, const wchar_t* before) {
         EXPECT_FALSE(exists);
     } else {
         EXPECT_EQ(exists, before != nullptr);
-        if (before) EXPECT_EQ(value, before);
+        if (before) {
+            EXPECT_EQ(value, before);
+        }
     }
 }
 
@@ -162,7 +164,9 @@ TEST(TemporaryEnvironmentSweep, EveryPlatformCallFailsInTurn) {
         bool exists = false;
         const std::wstring value = CurrentValue(&exists);
         EXPECT_EQ(exists, c.after != nullptr);
-        if (c.after) EXPECT_EQ(value, c.after);
+        if (c.after) {
+            EXPECT_EQ(value, c.after);
+        }
     }
     SetEnvironmentVariableW(kVariable, nullptr);
 }

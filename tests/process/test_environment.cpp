@@ -62,7 +62,9 @@ TEST(TemporaryEnvironment, SetAndRestoreRoundTrips) {
         EXPECT_TRUE(restoreEnvironmentVariable(host, CString(kName), previous, existed));
         std::wstring after;
         EXPECT_EQ(Read(&after), c.before != nullptr);
-        if (c.before) EXPECT_EQ(after, c.before);
+        if (c.before) {
+            EXPECT_EQ(after, c.before);
+        }
         EXPECT_EQ(host->lines.size(), static_cast<std::size_t>(c.lines));  // a good restore logs nothing
         EXPECT_EQ(host.use_count(), 1);
     }

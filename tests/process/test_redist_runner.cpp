@@ -16,7 +16,7 @@ namespace {
 
 const wchar_t kVariable[] = L"CW32_REDIST_TEST_VARIABLE";
 
-struct Run {
+struct RunResult {
     boost::shared_ptr<RecordingHost> host = MakeHost();
     unsigned long exit_code = 12345;
     CString output;
@@ -33,8 +33,8 @@ struct Options {
     bool no_wait = false;
 };
 
-Run RunChild(const std::wstring& arguments, const Options& o = Options()) {
-    Run run;
+RunResult RunChild(const std::wstring& arguments, const Options& o = Options()) {
+    RunResult run;
     std::wstring line = DemoRedist(arguments);
     std::vector<wchar_t> writable(line.begin(), line.end());
     writable.push_back(L'\0');
@@ -99,7 +99,7 @@ TEST(RedistRunnerOutput, ChunksAndExitCodes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Run run = RunChild(c.arguments);
+        RunResult run = RunChild(c.arguments);
         EXPECT_EQ(Chunks(*run.host), c.chunks);
         EXPECT_EQ(OwnLines(*run.host), std::vector<std::wstring>{c.closing});
         EXPECT_EQ(run.exit_code, c.exit_code);
@@ -111,7 +111,7 @@ TEST(RedistRunnerOutput, ChunksAndExitCodes) {
 }
 
 TEST(RedistRunnerOutput, IsAppendedBehindWhatTheCallerHad) {
-    Run run;
+    RunResult run;
     run.output = L"before:";
     wchar_t line[] = L"cw32-demo-redist --sleep 150 --out hello --sleep 400 --exit 0";
     RunRedistProgram(run.host, line, 0, false, nullptr, &run.exit_code, nullptr, false, &run.output, CString(),
@@ -122,7 +122,7 @@ TEST(RedistRunnerOutput, IsAppendedBehindWhatTheCallerHad) {
 TEST(RedistRunnerOutput, WithoutAnOutputStringTheChunksAreOnlyLogged) {
     Options o;
     o.capture = false;
-    Run run = RunChild(L"--sleep 150 --out hello --sleep 400 --exit 0", o);
+    RunResult run = RunChild(L"--sleep 150 --out hello --sleep 400 --exit 0", o);
     EXPECT_EQ(Chunks(*run.host), std::vector<std::wstring>{L"hello\n"});
     EXPECT_TRUE(run.output.IsEmpty());
 }
@@ -149,14 +149,14 @@ TEST(RedistRunnerClosingLine, MasksByTextOrByPairList) {
         Options o;
         o.mask = c.mask;
         o.pairs = c.pairs;
-        Run run = RunChild(L"--sleep 50 --exit 42", o);
+        RunResult run = RunChild(L"--sleep 50 --exit 42", o);
         EXPECT_EQ(OwnLines(*run.host), std::vector<std::wstring>{c.closing});
         EXPECT_EQ(run.exit_code, 42u);
     }
 }
 
 TEST(RedistRunnerStart, FailureLogsOnceAndLeavesExitCodeAlone) {
-    Run run;
+    RunResult run;
     run.output = L"kept";
     wchar_t line[] = L"cw32-no-such-program-anywhere --flag";
     EXPECT_EQ(RunRedistProgram(run.host, line, 0, true, nullptr, &run.exit_code, L"x", false, &run.output,
@@ -175,7 +175,7 @@ TEST(RedistRunnerStart, WorkingDirectoryIsTheChilds) {
     const std::wstring directory = cw32test::ProgramDirectory() + cw32test::PathSeparator() + L"plugins";
     Options o;
     o.directory = directory.c_str();
-    Run run = RunChild(L"--sleep 150 --cwd --sleep 400 --exit 0", o);
+    RunResult run = RunChild(L"--sleep 150 --cwd --sleep 400 --exit 0", o);
     const std::wstring printed = run.output.GetString();
     ASSERT_GE(printed.size(), 9u);
     EXPECT_EQ(printed.substr(printed.size() - 8), L"plugins\n");
@@ -186,7 +186,7 @@ TEST(RedistRunnerStart, NoWaitReportsStillActiveAndReadsNothing) {
     o.no_wait = true;
     o.env_name = kVariable;
     o.env_value = L"during";
-    Run run = RunChild(L"--out early --sleep 300 --out late --exit 3", o);
+    RunResult run = RunChild(L"--out early --sleep 300 --out late --exit 3", o);
     EXPECT_TRUE(Chunks(*run.host).empty());
     EXPECT_TRUE(run.output.IsEmpty());
     EXPECT_EQ(run.exit_code, 259ul);
@@ -201,7 +201,7 @@ TEST(RedistRunnerStart, RealExitCode259EndsTheWait) {
 #if !defined(_WIN32)
     GTEST_SKIP() << "a POSIX exit status holds 8 bits: no child can exit with 259 there";
 #endif
-    Run run = RunChild(L"--sleep 100 --exit 259");
+    RunResult run = RunChild(L"--sleep 100 --exit 259");
     EXPECT_EQ(run.exit_code, 259ul);
     EXPECT_EQ(OwnLines(*run.host), std::vector<std::wstring>{L"RunRedistProgram: return value 259"});
 }
@@ -226,18 +226,20 @@ TEST(RedistRunnerEnvironment, ChildSeesTheVariableWhichIsPutBackAfterwards) {
         Options o;
         o.env_name = c.env_name;
         o.env_value = c.env_value;
-        Run run = RunChild(L"--sleep 150 --env CW32_REDIST_TEST_VARIABLE --sleep 400 --exit 0", o);
+        RunResult run = RunChild(L"--sleep 150 --env CW32_REDIST_TEST_VARIABLE --sleep 400 --exit 0", o);
         EXPECT_EQ(std::wstring(run.output.GetString()), c.child_sees);
         std::wstring after;
         EXPECT_EQ(VariableExists(kVariable, &after), c.before != nullptr);
-        if (c.before) EXPECT_EQ(after, c.before);
+        if (c.before) {
+            EXPECT_EQ(after, c.before);
+        }
     }
     SetEnvironmentVariableW(kVariable, nullptr);
 }
 
 TEST(RedistRunnerEnvironment, HostWriteThatThrowsPassesThroughAfterTheRestore) {
     SetEnvironmentVariableW(kVariable, L"original");
-    Run run;
+    RunResult run;
     run.host->on_write = [](int, const std::wstring& text) {
         if (text == L"boom\n") throw std::runtime_error("host refused the line");
     };
