@@ -9,7 +9,7 @@
 //   --sleep MS        pause
 //   --env NAME        "NAME=value" or "NAME is not set" to standard output
 //   --cwd             the current directory to standard output
-//   --args            each argument of this process as "[arg]" on one line
+//   --args            each argument of this process as "[arg]" on one line, then exit 0
 //   --exit-stamp FILE the monotonic clock in nanoseconds into FILE, just before exiting
 //   --exit CODE       exit now with CODE (decimal or 0x hex)
 // On POSIX an exit status holds 8 bits: a CODE of 0xC0000000 + N (N a signal number) ends the
@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
             std::string line;
             for (int a = 0; a < argc; ++a) line += std::string("[") + argv[a] + "]";
             EmitLine(stdout, line);
+            return 0;  // the rest are the arguments being shown
         } else if (option == "--exit-stamp" && has_value) {
             const auto now = std::chrono::steady_clock::now().time_since_epoch();
             if (std::FILE* f = std::fopen(argv[++i], "w")) {
