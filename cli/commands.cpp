@@ -40,6 +40,9 @@ const wchar_t kGlobalUsage[] =
     L"A subcommand's options may also be written --name=VALUE; '--' ends them, so a text\n"
     L"that starts with '--' can be passed after it.\n"
     L"\n"
+    L"'cw32 plan FILE' runs the subcommands of an installation plan, one a line, with\n"
+    L"quoting, comments and $NAME arguments: see 'cw32 plan --help'.\n"
+    L"\n"
     L"Exit status: 0 success, 1 the operation reported failure, 2 bad usage.\n"
     L"\n"
     L"Subcommands:\n";
@@ -64,7 +67,11 @@ void PrintCommandHelp(ConsoleHost& host, const Command& command) {
         text += (start == 0 ? L"usage: cw32 " : L"       cw32 ") + lines.substr(start, end - start) + L"\n";
         start = end + 1;
     }
-    text += L"\n" + std::wstring(command.summary) + L"\n";
+    // The summary is a phrase in the list of 'cw32 --help'; here it stands as a sentence.
+    std::wstring summary = command.summary;
+    if (!summary.empty() && summary[0] >= L'a' && summary[0] <= L'z')
+        summary[0] = static_cast<wchar_t>(summary[0] - L'a' + L'A');
+    text += L"\n" + summary + L".\n";
     if (*command.details != L'\0') text += L"\n" + std::wstring(command.details);
     host.Print(text);
 }

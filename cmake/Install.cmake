@@ -24,6 +24,7 @@ install(FILES ${CMAKE_BINARY_DIR}/common-win32-config.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/common-win32)
 
 if(NOT WIN32)
+  file(RELATIVE_PATH CW32_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
   configure_file(cmake/common-win32.pc.in ${CMAKE_BINARY_DIR}/common-win32.pc @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/common-win32.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endif()

@@ -36,7 +36,7 @@ std::string Encode(const std::wstring& text, DWORD flags = 0) {
     return out;
 }
 
-class Faults : public ::testing::Test {
+class CodePageFaults : public ::testing::Test {
 protected:
     void TearDown() override { wt::DisarmFaults(); }
 };
@@ -244,7 +244,7 @@ TEST(Utf8RoundTrip, EveryScalarValue) {
         ASSERT_EQ(back[i], static_cast<std::uint32_t>(all[i])) << std::hex << static_cast<std::uint32_t>(all[i]);
 }
 
-TEST_F(Faults, AnInjectedFaultFailsTheConversion) {
+TEST_F(CodePageFaults, AnInjectedFaultFailsTheConversion) {
     wt::FailNthCall(1, ERROR_NOT_ENOUGH_MEMORY, "MultiByteToWideChar");
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "abc", -1, nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
@@ -258,7 +258,7 @@ TEST_F(Faults, AnInjectedFaultFailsTheConversion) {
 WCHAR AsCharacter(LPWSTR value) { return static_cast<WCHAR>(reinterpret_cast<std::uintptr_t>(value)); }
 LPWSTR AsPointer(WCHAR c) { return reinterpret_cast<LPWSTR>(static_cast<std::uintptr_t>(c)); }
 
-TEST(Strings, LengthAndCaseBlindComparison) {
+TEST(WideStrings, LengthAndCaseBlindComparison) {
     EXPECT_EQ(lstrlenW(nullptr), 0);
     EXPECT_EQ(lstrlenW(L"abc"), 3);
     struct Case {
@@ -274,7 +274,7 @@ TEST(Strings, LengthAndCaseBlindComparison) {
     }
 }
 
-TEST(Strings, CaseConversionInPlaceAndOfSingleCharacters) {
+TEST(WideStrings, CaseConversionInPlaceAndOfSingleCharacters) {
     wchar_t text[] = L"h\u00E9llo w\u00F6rld \u00DF \u00FF \u0131 123";
     EXPECT_EQ(CharUpperW(text), text);
     EXPECT_STREQ(text, L"H\u00C9LLO W\u00D6RLD \u00DF \u0178 \u0131 123");
@@ -287,7 +287,7 @@ TEST(Strings, CaseConversionInPlaceAndOfSingleCharacters) {
     EXPECT_EQ(AsCharacter(CharUpperW(AsPointer(L'\u0131'))), L'\u0131');
 }
 
-TEST(Strings, CharacterClassesAsWindowsSeesThem) {
+TEST(WideStrings, CharacterClassesAsWindowsSeesThem) {
     struct Case {
         wchar_t c;
         bool alpha, alnum, upper, lower;

@@ -79,7 +79,7 @@ extern "C" HLOCAL WINAPI LocalFree(HLOCAL hMem) {
 namespace winport::testing {
 
 std::size_t LiveLocalBlocks() {
-    LocalHeap& h = heap();
+    winport::detail::LocalHeap& h = winport::detail::heap();
     std::lock_guard<std::mutex> lock(h.mutex);
     return h.blocks.size();
 }
