@@ -101,6 +101,24 @@ TEST(WinportProcesses, RunnerLeavesNoHandleAndAsksForWhatItShould) {
     EXPECT_EQ(duplicates, 2u);
 }
 
+TEST(WinportEnvironment, EmptyValueIsSetNotDeleted) {
+    auto host = cw32test::MakeHost();
+    SetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", L"old");
+    wt::StartCallLog();
+    bool existed = false;
+    const CString previous = temporarySetEnvironmentVariable(host, CString(L"CW32_EMPTY_VALUE_TEST"), CString(), existed);
+    wt::StopCallLog();
+    const auto log = wt::CallLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "SetEnvironmentVariableW(CW32_EMPTY_VALUE_TEST=)"), log.end());
+    SetLastError(ERROR_ENVVAR_NOT_FOUND);
+    wchar_t buffer[4];
+    EXPECT_EQ(GetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", buffer, 4), 0u);
+    EXPECT_EQ(GetLastError(), 0u);  // there, and empty
+    EXPECT_TRUE(restoreEnvironmentVariable(host, CString(L"CW32_EMPTY_VALUE_TEST"), previous, existed));
+    EXPECT_EQ(GetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", buffer, 4), 3u);
+    SetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", nullptr);
+}
+
 TEST(WinportModules, DependenciesAreFoundBesideTheLibraryOnlyWhenAsked) {
     const std::wstring plugin = cw32test::TestPluginPath();
     EXPECT_EQ(LoadLibraryExW(plugin.c_str(), nullptr, 0), nullptr);
