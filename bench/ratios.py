@@ -19,7 +19,8 @@ PAIRS = [
 
 
 def main():
-    runs = {b["name"]: b for b in json.load(sys.stdin)["benchmarks"]}
+    # "BM_X/iterations:3/real_time" is reported as BM_X.
+    runs = {b["name"].split("/")[0]: b for b in json.load(sys.stdin)["benchmarks"]}
     for name in ("BM_ExitToReturn",):
         if name in runs:
             r = runs[name]

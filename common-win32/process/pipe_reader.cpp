@@ -3,21 +3,21 @@
 
 #include "common-win32/msi_log_message.h"
 
+#include <cstring>
 #include <string>
 
 namespace cw32::process {
 namespace {
 
 // One chunk of the child's bytes as wide text, up to its first zero byte. The child writes in
-// the system's 8-bit code page (UTF-8 on POSIX); a character split between two reads arrives
-// as two undecodable halves, since each read is converted by itself.
-CString DecodeChunk(const char* bytes) {
-    CString text;
-    const int needed = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, -1, nullptr, 0);
-    if (needed <= 1) return text;
-    wchar_t* out = text.GetBuffer(needed);
-    const int written = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, -1, out, needed);
-    text.ReleaseBuffer(written > 0 ? written - 1 : 0);
+// the thread's 8-bit code page (UTF-8 on POSIX); a character split between two reads arrives
+// as two undecodable halves, since each read is converted by itself. A code page never gives
+// more characters than bytes, so one conversion into room for `bytes` characters suffices.
+std::wstring DecodeChunk(const char* bytes, DWORD count) {
+    const int length = static_cast<int>(std::strlen(bytes));
+    std::wstring text(count + 1, L'\0');
+    const int written = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, length, &text[0], static_cast<int>(text.size()));
+    text.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
     return text;
 }
 
@@ -53,9 +53,10 @@ void ReadPipeOutput(boost::shared_ptr<ILogger> logger, HANDLE read_end, char* bu
         if (!ReadFile(read_end, buffer, size, &read, nullptr)) return;
         buffer[read] = '\0';  // the buffer holds size + 1 bytes
         if (read > 0) {
-            const CString chunk = DecodeChunk(buffer);
-            logger->Write(LOG_LEVEL_INFO, std::wstring(chunk.GetString(), static_cast<std::size_t>(chunk.GetLength())));
-            if (output != nullptr) *output += chunk;  // the same conversion, done once
+            const std::wstring chunk = DecodeChunk(buffer, read);
+            logger->Write(LOG_LEVEL_INFO, chunk);
+            // The same conversion, done once for both.
+            if (output != nullptr) output->Append(chunk.data(), static_cast<int>(chunk.size()));
         }
         if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr)) return;
     }
