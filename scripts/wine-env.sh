@@ -5,6 +5,7 @@ wine_warm_up() {
   local build_dir=$1
   export WINEPREFIX="$build_dir/wineprefix" WINEDEBUG=-all
   unset DISPLAY WAYLAND_DISPLAY
+  mkdir -p "$WINEPREFIX"
   /usr/lib/wine/wineserver -p
   /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 || true
 }

@@ -289,6 +289,21 @@ TEST(CFileLifetime, CloseAndAbortTwiceAreHarmless) {
     EXPECT_NO_THROW(file.Flush());  // nothing to flush on a closed file
 }
 
+TEST(CFileLifetime, CloseThrowsWhenTheSystemRefusesButLeavesTheObjectClosed) {
+    CFile file(reinterpret_cast<HANDLE>(0x7FFF0000));  // a handle value nobody was given
+    file.SetFilePath(L"bogus");
+    const Thrown thrown = Catch([&] { file.Close(); });
+    ASSERT_TRUE(thrown.thrown);
+    EXPECT_EQ(thrown.cause, CFileException::invalidFile);
+    EXPECT_EQ(thrown.os_error, ERROR_INVALID_HANDLE);
+    EXPECT_EQ(thrown.file, L"bogus");
+    EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+    EXPECT_NO_THROW(file.Close());
+    CFile aborted(reinterpret_cast<HANDLE>(0x7FFF0000));
+    EXPECT_NO_THROW(aborted.Abort());
+    EXPECT_EQ(aborted.m_hFile, CFile::hFileNull);
+}
+
 TEST(CFileLifetime, AWrappedHandleIsNotClosedByTheWrapper) {
     TempFolder folder;
     CFile owner(folder.Path(L"wrapped.txt").c_str(), CFile::modeCreate | CFile::modeWrite);

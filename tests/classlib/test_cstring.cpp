@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -55,6 +56,25 @@ TEST(CStringSharing, EveryWriteLeavesTheOtherCopiesAlone) {
         EXPECT_EQ(Text(original), L"a abc a");
         EXPECT_NE(Text(copy), L"a abc a");
     }
+}
+
+TEST(CStringSharing, CopiesMayBeTakenAndDroppedOnSeveralThreadsAtOnce) {
+    const CString original(L"shared between threads");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&original, t] {
+            for (int i = 0; i < 20000; ++i) {
+                CString copy = original;
+                if (i % 7 == t) copy.SetAt(0, L'S');  // some copies are written, and part ways
+                CString second = copy;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(Text(original), L"shared between threads");
+    CString last = original;
+    last.SetAt(0, L'x');  // the count is back at one owner plus this copy: writing must copy
+    EXPECT_EQ(Text(original), L"shared between threads");
 }
 
 TEST(CStringSharing, MovedFromStringIsEmptyAndUsable) {

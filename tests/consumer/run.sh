@@ -8,7 +8,9 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 args=(-S "$source/tests/consumer" -B "$work/build" -DCMAKE_PREFIX_PATH="$work/prefix")
 if [[ -n $toolchain ]]; then
-  args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCOMMON_WIN32_BOOST_INCLUDE_DIR="$build/boost-include")
+  # A cross toolchain searches packages only below its own root: name the package folder.
+  args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCOMMON_WIN32_BOOST_INCLUDE_DIR="$build/boost-include"
+         -Dcommon-win32_DIR="$work/prefix/lib/cmake/common-win32")
 fi
 cmake "${args[@]}" >/dev/null
 cmake --build "$work/build" >/dev/null

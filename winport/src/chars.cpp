@@ -133,6 +133,21 @@ extern "C" int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lp
     long long used = 0;
     bool invalid = false;
     for (std::size_t i = 0; i < size;) {
+        if (bytes[i] < 0x80) {
+            // Runs of ASCII, the bulk of installer text, go straight across.
+            std::size_t end = i;
+            while (end < size && bytes[end] < 0x80) ++end;
+            const long long n = static_cast<long long>(end - i);
+            if (out) {
+                if (used + n > cchWideChar) return Fail(ERROR_INSUFFICIENT_BUFFER);
+                for (std::size_t k = i; k < end; ++k) out[used++] = static_cast<WCHAR>(bytes[k]);
+            } else {
+                used += n;
+            }
+            if (used > INT_MAX) return Fail(ERROR_ARITHMETIC_OVERFLOW);
+            i = end;
+            continue;
+        }
         std::uint32_t cp = DecodeUtf8(bytes, size, i);
         if (cp == kInvalid) {
             invalid = true;

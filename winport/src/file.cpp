@@ -26,6 +26,10 @@ namespace winport::detail {
 namespace {
 
 constexpr DWORD kKnownAccess = GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | STANDARD_RIGHTS_ALL | 0x1FFu;
+// Accepted flags: READONLY sets the new file's mode; WRITE_THROUGH, DELETE_ON_CLOSE and
+// BACKUP_SEMANTICS are honoured; NO_BUFFERING, RANDOM_ACCESS and SEQUENTIAL_SCAN are hints to
+// the system; the other attributes (hidden, system, archive, ...) have no POSIX counterpart and
+// change nothing that a reader of the file could see. Everything else fails loudly.
 constexpr DWORD kKnownFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY |
                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING |

@@ -7,6 +7,7 @@
 
 #include <winport/errors.h>
 #include <winport/message.h>
+#include <winport/testing.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,16 +4,16 @@
 
 #include <common-win32/export.h>
 
-#include <atomic>
 #include <cstddef>
 
 namespace cw32::detail {
 
 // Header of a string block; the characters (capacity + 1 units, NUL-terminated) follow it.
 // `refs` counts the CStringT objects sharing the block; -1 marks a block whose buffer was handed
-// out by GetBuffer and is owned by one string until ReleaseBuffer.
+// out by GetBuffer and is owned by one string until ReleaseBuffer. It is read and written with
+// the compiler's atomic built-ins, so the block stays a plain struct that realloc may move.
 struct StringData {
-    std::atomic<int> refs;
+    int refs;
     int length;
     int capacity;
     int reserved;  // pads the header to 16 bytes on every target

@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -57,11 +56,11 @@ public:
     XCHAR* chars() const noexcept { return chars_; }  // null for the empty string
     int length() const noexcept { return chars_ ? Header()->length : 0; }
     int capacity() const noexcept { return chars_ ? Header()->capacity : 0; }
-    bool shared() const noexcept { return chars_ && Header()->refs.load(std::memory_order_acquire) > 1; }
+    bool shared() const noexcept { return chars_ && __atomic_load_n(&Header()->refs, __ATOMIC_ACQUIRE) > 1; }
     // Locked: GetBuffer handed the buffer out; until ReleaseBuffer it is never shared.
-    bool locked() const noexcept { return chars_ && Header()->refs.load(std::memory_order_acquire) < 0; }
-    void Lock() noexcept { Header()->refs.store(-1, std::memory_order_release); }
-    void Unlock() noexcept { Header()->refs.store(1, std::memory_order_release); }
+    bool locked() const noexcept { return chars_ && __atomic_load_n(&Header()->refs, __ATOMIC_ACQUIRE) < 0; }
+    void Lock() noexcept { __atomic_store_n(&Header()->refs, -1, __ATOMIC_RELEASE); }
+    void Unlock() noexcept { __atomic_store_n(&Header()->refs, 1, __ATOMIC_RELEASE); }
     // Whether `text` points into this string's own block.
     bool Aliases(const XCHAR* text) const noexcept {
         return chars_ && std::less_equal<const XCHAR*>()(chars_, text) &&
@@ -81,7 +80,7 @@ public:
         if (chars_ == nullptr) return chars_ = Allocate(capacity);
         StringData* header = Header();
         keep = std::clamp(keep, 0, header->length);
-        if (header->refs.load(std::memory_order_acquire) > 1) {
+        if (__atomic_load_n(&header->refs, __ATOMIC_ACQUIRE) > 1) {
             XCHAR* fresh = Allocate(std::max(capacity, keep));
             CopyUnits(fresh, chars_, keep);
             Release(std::exchange(chars_, fresh));
@@ -115,8 +114,8 @@ private:
         if (capacity < 0 || capacity > MaxLength()) throw std::length_error("CStringT: string too long");
         void* block = AllocateStringBlock(BlockBytes(capacity));
         if (block == nullptr) throw std::bad_alloc();
-        StringData* header = new (block) StringData;
-        header->refs.store(1, std::memory_order_relaxed);
+        auto* header = static_cast<StringData*>(block);
+        header->refs = 1;
         header->length = 0;
         header->capacity = capacity;
         header->reserved = 0;
@@ -128,23 +127,22 @@ private:
         if (chars == nullptr) return;
         StringData* header = HeaderOf(chars);
         // Sole owner (1), or the buffer is out (-1): nobody else can be holding the block.
-        if (header->refs.load(std::memory_order_acquire) <= 1 ||
-            header->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            header->~StringData();
+        if (__atomic_load_n(&header->refs, __ATOMIC_ACQUIRE) <= 1 ||
+            __atomic_fetch_sub(&header->refs, 1, __ATOMIC_ACQ_REL) == 1) {
             FreeStringBlock(header);
         }
     }
     static XCHAR* Share(XCHAR* chars) {
         if (chars == nullptr) return nullptr;
         StringData* header = HeaderOf(chars);
-        if (header->refs.load(std::memory_order_acquire) < 0) {  // buffer is out: copy the text
+        if (__atomic_load_n(&header->refs, __ATOMIC_ACQUIRE) < 0) {  // buffer is out: copy the text
             XCHAR* copy = Allocate(header->length);
             CopyUnits(copy, chars, header->length);
             HeaderOf(copy)->length = header->length;
             copy[header->length] = 0;
             return copy;
         }
-        header->refs.fetch_add(1, std::memory_order_relaxed);
+        __atomic_fetch_add(&header->refs, 1, __ATOMIC_RELAXED);
         return chars;
     }
 

@@ -35,8 +35,3 @@ WINPORT_API HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);
 // allocate it (a block freed twice included).
 WINPORT_API HLOCAL WINAPI LocalFree(HLOCAL hMem);
 }
-
-namespace winport::testing {
-// Blocks from LocalAlloc (and FormatMessageW's allocated buffers) not yet given to LocalFree.
-WINPORT_API std::size_t LiveLocalBlocks();
-}  // namespace winport::testing

@@ -41,6 +41,8 @@ enum class HandleKind {
 WINPORT_API std::size_t LiveHandles(HandleKind kind);
 WINPORT_API std::size_t LiveHandles();  // all kinds
 WINPORT_API const char* HandleKindName(HandleKind kind);
+// Blocks from LocalAlloc (and FormatMessageW's allocated buffers) not yet given to LocalFree.
+WINPORT_API std::size_t LiveLocalBlocks();
 
 // ---- Call log ------------------------------------------------------------------------------
 // While on, each platform call is recorded as "Function(key arguments)".
