@@ -15,16 +15,27 @@ PAIRS = [
     ("BM_CStringFormat", "BM_Swprintf"),
     ("BM_ReplaceFileVariables", "BM_SedReplace"),
     ("BM_FindStringInFile", "BM_GrepCount"),
+    ("BM_RunRedistProgram", "BM_PipeIntoWc"),
+    ("BM_RunRedistProgramWithOutput", "BM_PipeIntoWc"),
+    ("BM_PipeReads1024", "BM_PipeIntoWc"),
 ]
 
 
 def main():
-    # Options such as real time or a fixed iteration count add "/..." to a name; pairs use the base.
+    # "BM_X/iterations:3/real_time" is reported as BM_X.
     runs = {b["name"].split("/")[0]: b for b in json.load(sys.stdin)["benchmarks"]}
+    for name in ("BM_ExitToReturn",):
+        if name in runs:
+            r = runs[name]
+            print(f"{name:22} mean {r.get('mean_ms', 0):.1f} ms, worst {r.get('worst_ms', 0):.1f} ms "
+                  f"from the child's exit to the call's return")
     for ours, peer in PAIRS:
         if ours not in runs or peer not in runs:
             continue
         a, b = runs[ours], runs[peer]
+        if a.get("error_occurred") or b.get("error_occurred"):
+            print(f"{ours:22} failed: {a.get('error_message', b.get('error_message'))}")
+            continue
         if "bytes_per_second" in a and "bytes_per_second" in b:
             print(f"{ours:24} {a['bytes_per_second'] / 1e6:10.1f} MB/s  vs {peer:22} "
                   f"{b['bytes_per_second'] / 1e6:10.1f} MB/s  ratio {a['bytes_per_second'] / b['bytes_per_second']:.2f}")

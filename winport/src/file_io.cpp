@@ -6,6 +6,7 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "descriptor.h"
+#include "pipe_read.h"
 #include "unsupported.h"
 
 #include <algorithm>
@@ -124,9 +125,10 @@ extern "C" BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBy
     if (!file->can_read) return Fail(ERROR_ACCESS_DENIED);
     if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) return Fail(ERROR_NOACCESS);
 
-    // A file read fills the buffer up to the end of the file; a pipe read returns what has
-    // arrived, and reports the writer's end gone as ERROR_BROKEN_PIPE.
-    const bool pipe = file->kind == HandleKind::Pipe;
+    // A pipe read returns what has arrived (read ahead by PeekNamedPipe first), and reports
+    // the writer's end gone as ERROR_BROKEN_PIPE; the pipe family does it.
+    if (file->kind == HandleKind::Pipe) return ReadPipe(*file, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead);
+    // A file read fills the buffer up to the end of the file.
     char* to = static_cast<char*>(lpBuffer);
     DWORD total = 0;
     while (total < nNumberOfBytesToRead) {
@@ -137,12 +139,8 @@ extern "C" BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBy
             *lpNumberOfBytesRead = total;
             return Fail(errno == EIO ? ERROR_READ_FAULT : ErrorFromErrno(errno));
         }
-        if (got == 0) {
-            if (pipe && total == 0) return Fail(ERROR_BROKEN_PIPE);
-            break;
-        }
+        if (got == 0) break;
         total += static_cast<DWORD>(got);
-        if (pipe) break;
     }
     *lpNumberOfBytesRead = total;
     return TRUE;

@@ -17,3 +17,7 @@
 #include <common-win32/text_file.h>
 #include <common-win32/files.h>
 #include <common-win32/registry.h>
+#include <common-win32/msi_log_message.h>
+#include <common-win32/progress.h>
+#include <common-win32/library_interop.h>
+#include <common-win32/process.h>

@@ -17,3 +17,6 @@
 #include <winport/file.h>
 #include <winport/paths.h>
 #include <winport/registry.h>
+#include <winport/process.h>
+#include <winport/env.h>
+#include <winport/module.h>

@@ -1,0 +1,181 @@
+// winport's process, pipe and module families where POSIX needs a rule of its own: handle
+// inheritance, handle accounting, signals, the call record and dependency loading.
+#include "support/test_host.h"
+#include "support/test_programs.h"
+
+#include <winport/testing.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <string>
+#include <vector>
+
+namespace wt = winport::testing;
+
+namespace {
+
+TEST(WinportPipes, OnlyInheritableHandlesReachTheChild) {
+    // The write end is not inheritable: the child writes into /dev/null, the pipe stays empty.
+    HANDLE read_end = nullptr, write_end = nullptr;
+    ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write_end;
+    PROCESS_INFORMATION info{};
+    wchar_t line[] = L"cw32-demo-redist --out lost --exit 0";
+    ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info));
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, INFINITE), WAIT_OBJECT_0);
+    DWORD waiting = 99;
+    ASSERT_TRUE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr));
+    EXPECT_EQ(waiting, 0u);
+    CloseHandle(write_end);
+    EXPECT_FALSE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+    for (HANDLE h : {read_end, info.hProcess, info.hThread}) CloseHandle(h);
+}
+
+TEST(WinportPipes, PeekLooksWithoutTakingAndReadsKeepTheOrder) {
+    HANDLE read_end = nullptr, write_end = nullptr;
+    ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+    DWORD n = 0, total = 0;
+    ASSERT_TRUE(WriteFile(write_end, "hello", 5, &n, nullptr));
+    char looked[3] = {};
+    ASSERT_TRUE(PeekNamedPipe(read_end, looked, 2, &n, &total, nullptr));
+    EXPECT_EQ(std::string(looked, n), "he");
+    EXPECT_EQ(total, 5u);
+    ASSERT_TRUE(WriteFile(write_end, " world", 6, &n, nullptr));  // behind what was read ahead
+    std::string all;
+    char buffer[4];
+    while (all.size() < 11 && ReadFile(read_end, buffer, sizeof buffer, &n, nullptr)) all.append(buffer, n);
+    EXPECT_EQ(all, "hello world");
+    ASSERT_TRUE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &total, nullptr));
+    EXPECT_EQ(total, 0u);
+    CloseHandle(write_end);
+    EXPECT_FALSE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &total, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+    EXPECT_FALSE(ReadFile(read_end, buffer, sizeof buffer, &n, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+    CloseHandle(read_end);
+}
+
+TEST(WinportPipes, RefusedRequestsFailLoudly) {
+    HANDLE read_end = nullptr, write_end = nullptr;
+    ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+    HANDLE copy = nullptr;
+    EXPECT_FALSE(DuplicateHandle(GetCurrentProcess(), read_end, reinterpret_cast<HANDLE>(0x1234), &copy, 0, FALSE,
+                                 DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    wchar_t line[] = L"cw32-demo-redist --exit 0";
+    EXPECT_FALSE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0x00000010 /* CREATE_NEW_CONSOLE */, nullptr,
+                                nullptr, &startup, &info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_FALSE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, L"/no/such/directory", &startup,
+                                &info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
+    CloseHandle(read_end);
+    CloseHandle(write_end);
+}
+
+TEST(WinportProcesses, SignalledChildReportsTheSignalCode) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    wchar_t line[] = L"cw32-demo-redist --sleep 5000";
+    ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    ::kill(static_cast<pid_t>(info.dwProcessId), SIGTERM);
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 5000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ASSERT_TRUE(GetExitCodeProcess(info.hProcess, &code));
+    EXPECT_EQ(code, WINPORT_SIGNAL_EXIT_BASE + SIGTERM);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+}
+
+TEST(WinportProcesses, RunnerLeavesNoHandleAndAsksForWhatItShould) {
+    auto host = cw32test::MakeHost();
+    const std::size_t before = wt::LiveHandles();
+    wt::StartCallLog();
+    unsigned long code = 0;
+    wchar_t line[] = L"cw32-demo-redist --sleep 100 --exit 3";
+    RunRedistProgram(host, line, 0, true, nullptr, &code, nullptr, false, nullptr, CString(), CString(), false);
+    wt::StopCallLog();
+    EXPECT_EQ(code, 3u);
+    EXPECT_EQ(wt::LiveHandles(), before);
+    std::vector<std::string> wanted = {
+        "CreatePipe(inherit=1 size=0)",
+        "CreateProcessW(inherit=1 flags=134217728 startflags=257 show=0 cwd=(null) line=cw32-demo-redist --sleep 100 --exit 3)",
+    };
+    const auto log = wt::CallLog();
+    for (const std::string& w : wanted)
+        EXPECT_NE(std::find(log.begin(), log.end(), w), log.end()) << w;
+    std::size_t duplicates = 0;
+    for (const std::string& entry : log)
+        if (entry.rfind("DuplicateHandle(access=0 inherit=1 options=2 ", 0) == 0) ++duplicates;
+    EXPECT_EQ(duplicates, 2u);
+}
+
+TEST(WinportEnvironment, EmptyValueIsSetNotDeleted) {
+    auto host = cw32test::MakeHost();
+    SetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", L"old");
+    wt::StartCallLog();
+    bool existed = false;
+    const CString previous = temporarySetEnvironmentVariable(host, CString(L"CW32_EMPTY_VALUE_TEST"), CString(), existed);
+    wt::StopCallLog();
+    const auto log = wt::CallLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "SetEnvironmentVariableW(CW32_EMPTY_VALUE_TEST=)"), log.end());
+    SetLastError(ERROR_ENVVAR_NOT_FOUND);
+    wchar_t buffer[4];
+    EXPECT_EQ(GetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", buffer, 4), 0u);
+    EXPECT_EQ(GetLastError(), 0u);  // there, and empty
+    EXPECT_TRUE(restoreEnvironmentVariable(host, CString(L"CW32_EMPTY_VALUE_TEST"), previous, existed));
+    EXPECT_EQ(GetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", buffer, 4), 3u);
+    SetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", nullptr);
+}
+
+TEST(WinportModules, DependenciesAreFoundBesideTheLibraryOnlyWhenAsked) {
+    const std::wstring plugin = cw32test::TestPluginPath();
+    EXPECT_EQ(LoadLibraryExW(plugin.c_str(), nullptr, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));  // there, but it will not load
+    HMODULE first = LoadLibraryExW(plugin.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    ASSERT_NE(first, nullptr);
+    HMODULE second = LoadLibraryExW(plugin.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    EXPECT_EQ(first, second);  // one module, two loads
+    EXPECT_EQ(wt::LiveHandles(wt::HandleKind::Module), 1u);
+    EXPECT_EQ(GetProcAddress(first, "NoSuchExport"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    EXPECT_TRUE(FreeLibrary(first));
+    EXPECT_NE(GetProcAddress(second, "PluginAnswer"), nullptr);  // the second load still holds it
+    EXPECT_TRUE(FreeLibrary(second));
+    EXPECT_EQ(wt::LiveHandles(wt::HandleKind::Module), 0u);
+    EXPECT_EQ(LoadLibraryExW(L"/no/such/library.so", nullptr, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(LoadLibraryExW(plugin.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+}
+
+TEST(WinportModules, LibraryInteropReleasesEveryLoad) {
+    auto host = cw32test::MakeHost();
+    {
+        CLibraryInterop original(host, cw32test::TestPluginPath().c_str());
+        CLibraryInterop copy(original);
+        CLibraryInterop assigned(host, nullptr);
+        assigned = copy;
+        EXPECT_EQ(wt::LiveHandles(wt::HandleKind::Module), 1u);
+    }
+    EXPECT_EQ(wt::LiveHandles(wt::HandleKind::Module), 0u);
+    // A copy whose reference cannot be taken starts empty instead of sharing a load.
+    CLibraryInterop original(host, cw32test::TestPluginPath().c_str());
+    wt::FailNthCall(1, ERROR_NOT_ENOUGH_MEMORY, "LoadLibraryExW");
+    CLibraryInterop copy(original);
+    wt::DisarmFaults();
+    EXPECT_EQ(copy.GetFunction(L"PluginAnswer"), nullptr);
+    EXPECT_NE(original.GetFunction(L"PluginAnswer"), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The temporary environment variable pair, on the process's real environment.
+#include "support/test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using cw32test::MakeHost;
+
+namespace {
+
+const wchar_t kName[] = L"CW32_TEMPORARY_TEST_VARIABLE";
+
+std::wstring Repeat(wchar_t c, std::size_t n) { return std::wstring(n, c); }
+
+bool Read(std::wstring* value) {
+    wchar_t buffer[1024];
+    const DWORD n = GetEnvironmentVariableW(kName, buffer, 1024);
+    if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+    *value = std::wstring(buffer, n);
+    return true;
+}
+
+TEST(TemporaryEnvironment, SetAndRestoreRoundTrips) {
+    struct Case {
+        const char* name;
+        const wchar_t* before;  // null: does not exist
+        std::wstring value;
+        bool existed;
+        std::wstring returned;
+        int lines;
+    };
+    const std::wstring v259 = Repeat(L'x', 259);  // fits the first buffer with its terminator
+    const std::wstring v260 = Repeat(L'y', 260);  // one over: read a second time
+    const std::wstring v300 = Repeat(L'z', 300);
+    const Case cases[] = {
+        {"missing variable", nullptr, L"new", false, L"", 1},
+        {"short value", L"old", L"new", true, L"old", 0},
+        {"259 characters", v259.c_str(), L"new", true, v259, 0},
+        {"260 characters", v260.c_str(), L"new", true, v260, 0},
+        {"300 characters", v300.c_str(), L"new", true, v300, 0},
+        {"empty new value", L"old", L"", true, L"old", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetEnvironmentVariableW(kName, c.before);
+        auto host = MakeHost();
+        bool existed = !c.existed;  // the opposite, to see it written
+        const CString previous = temporarySetEnvironmentVariable(host, CString(kName), CString(c.value.c_str()), existed);
+        EXPECT_EQ(existed, c.existed);
+        EXPECT_EQ(std::wstring(previous.GetString()), c.returned);
+        std::wstring now;
+        // An empty value is handed to the platform as empty text (the call record of the POSIX
+        // tests shows it); Wine then removes the variable, POSIX and Windows keep it empty.
+        EXPECT_TRUE(Read(&now) || c.value.empty());
+        EXPECT_EQ(now, c.value);
+        ASSERT_EQ(host->lines.size(), static_cast<std::size_t>(c.lines));
+        if (c.lines == 1) {
+            EXPECT_TRUE(cw32test::HasStamp(host->lines[0].text));
+            EXPECT_EQ(cw32test::StripStamp(host->lines[0].text),
+                      std::wstring(L"Environment variable ") + kName + L" does not exist.\n");
+        }
+
+        EXPECT_TRUE(restoreEnvironmentVariable(host, CString(kName), previous, existed));
+        std::wstring after;
+        EXPECT_EQ(Read(&after), c.before != nullptr);
+        if (c.before) {
+            EXPECT_EQ(after, c.before);
+        }
+        EXPECT_EQ(host->lines.size(), static_cast<std::size_t>(c.lines));  // a good restore logs nothing
+        EXPECT_EQ(host.use_count(), 1);
+    }
+    SetEnvironmentVariableW(kName, nullptr);
+}
+
+TEST(TemporaryEnvironment, RestoringAVariableThatNeverExistedSucceeds) {
+    SetEnvironmentVariableW(kName, nullptr);
+    auto host = MakeHost();
+    EXPECT_TRUE(restoreEnvironmentVariable(host, CString(kName), CString(L"ignored"), false));
+    std::wstring value;
+    EXPECT_FALSE(Read(&value));
+    EXPECT_TRUE(host->lines.empty());
+}
+
+TEST(TemporaryEnvironment, RestoreFailureIsLoggedAndReported) {
+    // An empty name is refused by the platform, which makes the putting back fail for real.
+    auto host = MakeHost();
+    EXPECT_FALSE(restoreEnvironmentVariable(host, CString(), CString(L"old"), true));
+    ASSERT_EQ(host->lines.size(), 1u);
+    EXPECT_EQ(cw32test::StripStamp(host->lines[0].text), L"SetEnvironmentVariable failed (87)\n");
+}
+
+TEST(EnvironmentPlatform, SizeProtocolAndMissingVariables) {
+    SetEnvironmentVariableW(kName, L"abcd");
+    wchar_t small[4];
+    EXPECT_EQ(GetEnvironmentVariableW(kName, small, 4), 5u);  // needed, terminator included
+    wchar_t fits[5];
+    EXPECT_EQ(GetEnvironmentVariableW(kName, fits, 5), 4u);
+    EXPECT_EQ(std::wstring(fits), L"abcd");
+    SetEnvironmentVariableW(kName, nullptr);
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(GetEnvironmentVariableW(kName, fits, 5), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND));
+    EXPECT_TRUE(SetEnvironmentVariableW(kName, nullptr));  // deleting what is not there succeeds
+}
+
+}  // namespace
