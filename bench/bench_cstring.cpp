@@ -30,6 +30,25 @@ void BM_WStringCopy(benchmark::State& state) {
 }
 BENCHMARK(BM_WStringCopy);
 
+// A long text (a file's line, a multi-string): the copy still costs one reference count.
+void BM_CStringCopyLong(benchmark::State& state) {
+    const CString source(CString(L'x', 4096));
+    for (auto _ : state) {
+        CString copy(source);
+        benchmark::DoNotOptimize(copy.GetString());
+    }
+}
+BENCHMARK(BM_CStringCopyLong);
+
+void BM_WStringCopyLong(benchmark::State& state) {
+    const std::wstring source(4096, L'x');
+    for (auto _ : state) {
+        std::wstring copy(source);
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+BENCHMARK(BM_WStringCopyLong);
+
 // The report line of the variable replacement, formatted into a string that is reused.
 void BM_CStringFormat(benchmark::State& state) {
     const CString name(L"INSTALLDIR");

@@ -11,6 +11,7 @@ PAIRS = [
     ("BM_WideToAnsi", "BM_IconvWideToUtf8"),
     ("BM_AnsiToWide", "BM_IconvUtf8ToWide"),
     ("BM_CStringCopy", "BM_WStringCopy"),
+    ("BM_CStringCopyLong", "BM_WStringCopyLong"),
     ("BM_CStringFormat", "BM_Swprintf"),
 ]
 

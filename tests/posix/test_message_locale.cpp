@@ -1,6 +1,8 @@
 // winport's system messages, local heap and locale queries, checked against what Windows
 // returns: the exact en-US texts, the size protocols and the LCID each POSIX locale maps to.
 #include <winport/testing.h>
+
+#include "support/scoped_env.h"
 #include <winport/win32.h>
 
 #include <gtest/gtest.h>
@@ -324,29 +326,15 @@ TEST_F(LocalHeap, MoveableAndUnknownFlagsAreRefused) {
 class PosixLocale : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* v = std::getenv(name);
-            saved_.push_back({name, v ? v : "", v != nullptr});
-            unsetenv(name);
-        }
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
     }
-    void TearDown() override {
-        wt::DisarmFaults();
-        for (const auto& s : saved_) {
-            if (s.present) setenv(s.name, s.value.c_str(), 1); else unsetenv(s.name);
-        }
-    }
+    void TearDown() override { wt::DisarmFaults(); }
     static std::wstring Info(LCID lcid, LCTYPE item) {
         wchar_t buffer[128];
         const int count = GetLocaleInfoW(lcid, item, buffer, 128);
         return count > 0 ? std::wstring(buffer) : L"<error " + std::to_wstring(GetLastError()) + L">";
     }
-    struct Saved {
-        const char* name;
-        std::string value;
-        bool present;
-    };
-    std::vector<Saved> saved_;
+    cw32test::ScopedEnv env_{"LC_ALL", "LC_MESSAGES", "LANG"};
 };
 
 TEST_F(PosixLocale, NamesMapToTheirLcids) {

@@ -1,5 +1,6 @@
 // Stamps at fixed instants (virtual clock, fixed time zone) and the interface language for
 // each user locale: exact results that only winport's seams make reproducible.
+#include "support/scoped_env.h"
 #include "support/test_host.h"
 
 #include <winport/testing.h>
@@ -14,19 +15,15 @@ namespace {
 class FixedClock : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        saved_tz_ = tz ? tz : "";
-        had_tz_ = tz != nullptr;
         setenv("TZ", "UTC0", 1);
         tzset();
     }
     void TearDown() override {
         winport::testing::UseRealClock();
-        if (had_tz_) setenv("TZ", saved_tz_.c_str(), 1); else unsetenv("TZ");
+        env_.Restore();
         tzset();
     }
-    std::string saved_tz_;
-    bool had_tz_ = false;
+    cw32test::ScopedEnv env_{"TZ"};
 };
 
 TEST_F(FixedClock, LogMessageStampsWithTwelveHourClock) {
@@ -45,23 +42,7 @@ TEST_F(FixedClock, MidnightHourIsTwelve) {
 
 class UserLocale : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* v = std::getenv(name);
-            saved_.push_back({name, v ? v : "", v != nullptr});
-        }
-    }
-    void TearDown() override {
-        for (const auto& s : saved_) {
-            if (s.present) setenv(s.name, s.value.c_str(), 1); else unsetenv(s.name);
-        }
-    }
-    struct Saved {
-        const char* name;
-        std::string value;
-        bool present;
-    };
-    std::vector<Saved> saved_;
+    cw32test::ScopedEnv env_{"LC_ALL", "LC_MESSAGES", "LANG"};
 };
 
 TEST_F(UserLocale, SupportedLanguageFollowsThePosixLocale) {
