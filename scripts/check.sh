@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The test command: install what is missing, build every target (posix, posix-asan,
-# mingw-x86_64, mingw-i686) and run every test, natively and the Windows build under Wine.
+# The test command: install what is missing, build every target (posix, posix-asan, the
+# posix-fuzz smoke runs, mingw-x86_64, mingw-i686) and run every test, natively and the
+# Windows build under Wine.
 # Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -46,7 +47,8 @@ run_suite() {
 }
 
 mkdir -p build
-for preset in posix posix-asan mingw-x86_64 mingw-i686; do
+# posix-fuzz: the fuzz targets of fuzz/, each run for a few seconds (clang, ASan and UBSan).
+for preset in posix posix-asan posix-fuzz mingw-x86_64 mingw-i686; do
   run_suite "$preset"
 done
 
