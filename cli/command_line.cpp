@@ -40,18 +40,18 @@ OptionValue ReadOption(const std::wstring& command, const std::vector<std::wstri
                        std::initializer_list<OptionSpec> options) {
     OptionValue option;
     const bool inline_value = SplitOptionValue(args[i], option.name, option.value);
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* known = nullptr;
     for (const OptionSpec& candidate : options) {
-        if (option.name == candidate.name) spec = &candidate;
+        if (option.name == candidate.name) known = &candidate;
     }
-    if (spec == nullptr) {
+    if (known == nullptr) {
         const std::wstring help = command.empty() ? L"cw32 --help" : L"cw32 " + command + L" --help";
         throw UsageError(command, L"unknown option " + Quoted(option.name) + L" (see '" + help + L"')");
     }
-    if (!spec->takes_value && inline_value) {
+    if (!known->takes_value && inline_value) {
         throw UsageError(command, L"option " + Quoted(option.name) + L" takes no value");
     }
-    if (spec->takes_value && !inline_value) {
+    if (known->takes_value && !inline_value) {
         if (i + 1 == args.size()) throw UsageError(command, L"option " + Quoted(option.name) + L" needs a value");
         option.value = args[++i];
     }

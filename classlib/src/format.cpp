@@ -38,7 +38,7 @@ namespace {
 
 constexpr int kFieldLimit = 65535;
 
-struct Spec {
+struct Directive {
     bool left = false, plus = false, space = false, alt = false, zero = false;
     int width = 0;
     int precision = -1;  // none
@@ -96,10 +96,10 @@ public:
                 ++p;
                 continue;
             }
-            Spec spec;
+            Directive directive;
             const FormatArg* arg = nullptr;
-            if (Parse(p, spec) && (arg = NextArg()) != nullptr) {
-                Convert(spec, *arg);
+            if (Parse(p, directive) && (arg = NextArg()) != nullptr) {
+                Convert(directive, *arg);
             } else {
                 out_.Put(start, p - start);
             }
@@ -130,62 +130,62 @@ private:
         return true;
     }
 
-    // Reads a conversion specification after its '%' and leaves `p` after it (or at the end of
+    // Reads a conversion directive after its '%' and leaves `p` after it (or at the end of
     // the format). False when it cannot be carried out as written.
-    bool Parse(const XCHAR*& p, Spec& spec) {
+    bool Parse(const XCHAR*& p, Directive& directive) {
         bool ok = true;
         for (;; ++p) {
-            if (*p == '-') spec.left = true;
-            else if (*p == '+') spec.plus = true;
-            else if (*p == ' ') spec.space = true;
-            else if (*p == '#') spec.alt = true;
-            else if (*p == '0') spec.zero = true;
+            if (*p == '-') directive.left = true;
+            else if (*p == '+') directive.plus = true;
+            else if (*p == ' ') directive.space = true;
+            else if (*p == '#') directive.alt = true;
+            else if (*p == '0') directive.zero = true;
             else break;
         }
         if (*p == '*') {
             ++p;
-            ok = StarValue(spec.width);
-            if (spec.width < 0) {
-                spec.left = true;
-                spec.width = -spec.width;
+            ok = StarValue(directive.width);
+            if (directive.width < 0) {
+                directive.left = true;
+                directive.width = -directive.width;
             }
         } else {
-            spec.width = Number(p);
+            directive.width = Number(p);
         }
         if (*p == '.') {
             ++p;
             if (*p == '*') {
                 ++p;
-                ok = StarValue(spec.precision) && ok;
-                if (spec.precision < 0) spec.precision = -1;
+                ok = StarValue(directive.precision) && ok;
+                if (directive.precision < 0) directive.precision = -1;
             } else {
-                spec.precision = Number(p);
+                directive.precision = Number(p);
             }
         }
-        ParseSize(p, spec);
+        ParseSize(p, directive);
         if (*p == 0) return false;
         const XCHAR c = *p++;
-        spec.conversion = static_cast<std::make_unsigned_t<XCHAR>>(c) < 0x80 ? static_cast<char>(c) : '?';
-        return ok && IsConversion(spec.conversion);
+        directive.conversion = static_cast<std::make_unsigned_t<XCHAR>>(c) < 0x80 ? static_cast<char>(c) : '?';
+        return ok && IsConversion(directive.conversion);
     }
-    static void ParseSize(const XCHAR*& p, Spec& spec) {
+    static void ParseSize(const XCHAR*& p, Directive& directive) {
         switch (*p) {
             case 'h':
                 ++p;
-                spec.size = Spec::Size::Short;
+                directive.size = Directive::Size::Short;
                 if (*p == 'h') {
                     ++p;
-                    spec.size = Spec::Size::Byte;
+                    directive.size = Directive::Size::Byte;
                 }
                 break;
             case 'l':
                 ++p;
                 if (*p == 'l') ++p;
-                else spec.size = Spec::Size::Long;
+                else directive.size = Directive::Size::Long;
                 break;
             case 'w':
                 ++p;
-                spec.size = Spec::Size::Long;
+                directive.size = Directive::Size::Long;
                 break;
             case 'I':
                 ++p;
@@ -199,41 +199,41 @@ private:
         }
     }
 
-    void Convert(Spec spec, const FormatArg& arg) {
-        if (!Accepts(spec.conversion, arg.kind)) spec.conversion = NaturalConversion(arg.kind);
-        switch (spec.conversion) {
-            case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': Integer(spec, arg); break;
-            case 'c': case 'C': Character(spec, arg); break;
-            case 's': case 'S': Text(spec, arg); break;
-            case 'p': Pointer(spec, arg); break;
-            default: Floating(spec, arg); break;
+    void Convert(Directive directive, const FormatArg& arg) {
+        if (!Accepts(directive.conversion, arg.kind)) directive.conversion = NaturalConversion(arg.kind);
+        switch (directive.conversion) {
+            case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': Integer(directive, arg); break;
+            case 'c': case 'C': Character(directive, arg); break;
+            case 's': case 'S': Text(directive, arg); break;
+            case 'p': Pointer(directive, arg); break;
+            default: Floating(directive, arg); break;
         }
     }
 
     // Sign or prefix, then zeros, then the body, padded to the width.
-    void Emit(const char* prefix, int zeros, const char* body, std::size_t body_length, const Spec& spec, bool zero_pad) {
+    void Emit(const char* prefix, int zeros, const char* body, std::size_t body_length, const Directive& directive, bool zero_pad) {
         const std::size_t prefix_length = std::char_traits<char>::length(prefix);
         const std::size_t used = prefix_length + zeros + body_length;
-        const std::size_t pad = spec.width > 0 && std::size_t(spec.width) > used ? spec.width - used : 0;
-        if (!spec.left && !zero_pad) out_.Fill(XCHAR(' '), pad);
+        const std::size_t pad = directive.width > 0 && std::size_t(directive.width) > used ? directive.width - used : 0;
+        if (!directive.left && !zero_pad) out_.Fill(XCHAR(' '), pad);
         out_.PutAscii(prefix, prefix_length);
-        out_.Fill(XCHAR('0'), zeros + (zero_pad && !spec.left ? pad : 0));
+        out_.Fill(XCHAR('0'), zeros + (zero_pad && !directive.left ? pad : 0));
         out_.PutAscii(body, body_length);
-        if (spec.left) out_.Fill(XCHAR(' '), pad);
+        if (directive.left) out_.Fill(XCHAR(' '), pad);
     }
     // Text padded to the width; the Windows runtime pads with zeros when asked to.
-    void EmitText(const XCHAR* text, std::size_t length, const Spec& spec) {
-        const std::size_t pad = spec.width > 0 && std::size_t(spec.width) > length ? spec.width - length : 0;
-        if (!spec.left) out_.Fill(XCHAR(spec.zero ? '0' : ' '), pad);
+    void EmitText(const XCHAR* text, std::size_t length, const Directive& directive) {
+        const std::size_t pad = directive.width > 0 && std::size_t(directive.width) > length ? directive.width - length : 0;
+        if (!directive.left) out_.Fill(XCHAR(directive.zero ? '0' : ' '), pad);
         out_.Put(text, length);
-        if (spec.left) out_.Fill(XCHAR(' '), pad);
+        if (directive.left) out_.Fill(XCHAR(' '), pad);
     }
 
-    void Integer(const Spec& spec, const FormatArg& arg) {
-        const char conversion = spec.conversion;
+    void Integer(const Directive& directive, const FormatArg& arg) {
+        const char conversion = directive.conversion;
         unsigned bytes = std::max<unsigned>(arg.size, sizeof(int));  // the C promotions
-        if (spec.size == Spec::Size::Short) bytes = 2;
-        if (spec.size == Spec::Size::Byte) bytes = 1;
+        if (directive.size == Directive::Size::Short) bytes = 2;
+        if (directive.size == Directive::Size::Byte) bytes = 1;
         const unsigned long long mask = bytes >= 8 ? ~0ull : (1ull << (bytes * 8)) - 1;
         unsigned long long bits = (arg.kind == FormatArg::Kind::Pointer ? reinterpret_cast<std::uintptr_t>(arg.p) : arg.u) & mask;
         bool negative = false;
@@ -248,22 +248,22 @@ private:
         for (unsigned long long v = bits; v != 0; v /= base) reversed[count++] = alphabet[v % base];
         char body[24];
         for (int i = 0; i < count; ++i) body[i] = reversed[count - 1 - i];
-        const int min_digits = spec.precision < 0 ? 1 : spec.precision;
+        const int min_digits = directive.precision < 0 ? 1 : directive.precision;
         int zeros = min_digits > count ? min_digits - count : 0;
-        if (spec.alt && conversion == 'o' && zeros == 0 && (count == 0 || body[0] != '0')) zeros = 1;
+        if (directive.alt && conversion == 'o' && zeros == 0 && (count == 0 || body[0] != '0')) zeros = 1;
         const char* prefix = "";
-        if (conversion == 'd' || conversion == 'i') prefix = negative ? "-" : spec.plus ? "+" : spec.space ? " " : "";
-        if (spec.alt && bits != 0 && base == 16) prefix = conversion == 'X' ? "0X" : "0x";
-        Emit(prefix, zeros, body, count, spec, spec.zero && spec.precision < 0);
+        if (conversion == 'd' || conversion == 'i') prefix = negative ? "-" : directive.plus ? "+" : directive.space ? " " : "";
+        if (directive.alt && bits != 0 && base == 16) prefix = conversion == 'X' ? "0X" : "0x";
+        Emit(prefix, zeros, body, count, directive, directive.zero && directive.precision < 0);
     }
 
     // %c asks for a character of the format's width, %C of the other one (h: narrow, l/w: wide).
     // A wide character is a code point; a narrow one is a byte of UTF-8 text, so on its own a
     // byte from 0x80 up is no character and comes out as U+FFFD in wide text.
-    void Character(const Spec& spec, const FormatArg& arg) {
-        bool wide_char = (spec.conversion == 'c') == kWide;
-        if (spec.size == Spec::Size::Short) wide_char = false;
-        if (spec.size == Spec::Size::Long) wide_char = true;
+    void Character(const Directive& directive, const FormatArg& arg) {
+        bool wide_char = (directive.conversion == 'c') == kWide;
+        if (directive.size == Directive::Size::Short) wide_char = false;
+        if (directive.size == Directive::Size::Long) wide_char = true;
         const unsigned long long value = arg.size == 1 ? (arg.u & 0xFF) : arg.u;
         const bool negative = arg.kind == FormatArg::Kind::Signed && arg.size > 1 && arg.i < 0;
         XCHAR units[4];
@@ -277,21 +277,21 @@ private:
             if constexpr (kWide) count = EncodeWide(code, units);
             else count = EncodeUtf8(code, units);
         }
-        EmitText(units, count, spec);
+        EmitText(units, count, directive);
     }
 
-    void Text(const Spec& spec, const FormatArg& arg) {
+    void Text(const Directive& directive, const FormatArg& arg) {
         static constexpr XCHAR kNull[] = {'(', 'n', 'u', 'l', 'l', ')'};
         const bool own_width = (arg.kind == FormatArg::Kind::WideText) == kWide;
         const void* source = arg.p;
         if (source == nullptr || own_width) {
             const XCHAR* text = source ? static_cast<const XCHAR*>(source) : kNull;
-            const std::size_t limit = spec.precision < 0 ? SIZE_MAX : std::size_t(spec.precision);
+            const std::size_t limit = directive.precision < 0 ? SIZE_MAX : std::size_t(directive.precision);
             std::size_t length = 0;
             if (source == nullptr) length = std::min<std::size_t>(6, limit);
-            else if (spec.precision < 0) length = std::char_traits<XCHAR>::length(text);
+            else if (directive.precision < 0) length = std::char_traits<XCHAR>::length(text);
             else while (length < limit && text[length]) ++length;  // never reads past the precision
-            EmitText(text, length, spec);
+            EmitText(text, length, directive);
             return;
         }
         std::basic_string<XCHAR> converted;
@@ -307,8 +307,8 @@ private:
             WideToUtf8(wide, length, converted.data());
         }
         std::size_t length = converted.size();
-        if (spec.precision >= 0 && std::size_t(spec.precision) < length) {
-            length = spec.precision;
+        if (directive.precision >= 0 && std::size_t(directive.precision) < length) {
+            length = directive.precision;
             if constexpr (kWide) {
                 if (kWideIsUtf16 && length > 0 && (converted[length] & 0xFC00) == 0xDC00 &&
                     (converted[length - 1] & 0xFC00) == 0xD800)
@@ -317,51 +317,51 @@ private:
                 while (length > 0 && (static_cast<unsigned char>(converted[length]) & 0xC0) == 0x80) --length;
             }
         }
-        EmitText(converted.data(), length, spec);
+        EmitText(converted.data(), length, directive);
     }
 
     // Windows style: the address in upper-case hex, as many digits as a pointer has.
-    void Pointer(const Spec& spec, const FormatArg& arg) {
+    void Pointer(const Directive& directive, const FormatArg& arg) {
         const std::uintptr_t value = arg.kind == FormatArg::Kind::Signed || arg.kind == FormatArg::Kind::Unsigned
                                          ? static_cast<std::uintptr_t>(arg.u)
                                          : reinterpret_cast<std::uintptr_t>(arg.p);
         char body[2 * sizeof(void*)];
         for (std::size_t i = 0; i < sizeof body; ++i) body[i] = "0123456789ABCDEF"[(value >> (4 * (sizeof body - 1 - i))) & 0xF];
-        Spec padded = spec;
+        Directive padded = directive;
         padded.zero = false;
         Emit("", 0, body, sizeof body, padded, false);
     }
 
-    void Floating(const Spec& spec, const FormatArg& arg) {
+    void Floating(const Directive& directive, const FormatArg& arg) {
         const double value = arg.kind == FormatArg::Kind::Float    ? arg.f
                              : arg.kind == FormatArg::Kind::Signed ? static_cast<double>(arg.i)
                                                                    : static_cast<double>(arg.u);
-        const char conversion = spec.conversion;
+        const char conversion = directive.conversion;
         const bool upper = conversion >= 'A' && conversion <= 'Z';
         const char kind = static_cast<char>(upper ? conversion + ('a' - 'A') : conversion);
         const double magnitude = std::fabs(value);
         const bool finite = std::isfinite(magnitude);
-        const int precision = spec.precision < 0 ? 6 : spec.precision;
+        const int precision = directive.precision < 0 ? 6 : directive.precision;
         std::string body;
         if (!finite) {
             body = std::isnan(magnitude) ? "nan" : "inf";
         } else if (kind == 'f') {
             body = FloatText(magnitude, std::chars_format::fixed, precision);
-            if (spec.alt && precision == 0) body += '.';
+            if (directive.alt && precision == 0) body += '.';
         } else if (kind == 'e') {
             body = FloatText(magnitude, std::chars_format::scientific, precision);
-            if (spec.alt && precision == 0) body.insert(body.find('e'), 1, '.');
+            if (directive.alt && precision == 0) body.insert(body.find('e'), 1, '.');
         } else if (kind == 'g') {
-            body = GeneralText(magnitude, spec.precision, spec.alt);
+            body = GeneralText(magnitude, directive.precision, directive.alt);
         } else {  // 'a': the precision, when given, counts hex digits after the point
-            body = FloatText(magnitude, std::chars_format::hex, spec.precision);
-            if (spec.alt && body.find('.') == std::string::npos) body.insert(body.find('p'), 1, '.');
+            body = FloatText(magnitude, std::chars_format::hex, directive.precision);
+            if (directive.alt && body.find('.') == std::string::npos) body.insert(body.find('p'), 1, '.');
         }
         if (upper)
             for (char& c : body) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
-        std::string prefix = std::signbit(value) ? "-" : spec.plus ? "+" : spec.space ? " " : "";
+        std::string prefix = std::signbit(value) ? "-" : directive.plus ? "+" : directive.space ? " " : "";
         if (kind == 'a' && finite) prefix += upper ? "0X" : "0x";
-        Emit(prefix.c_str(), 0, body.data(), body.size(), spec, spec.zero && finite);
+        Emit(prefix.c_str(), 0, body.data(), body.size(), directive, directive.zero && finite);
     }
 
     const FormatArg* args_;

@@ -36,48 +36,48 @@ bool Fail(DWORD error) {
 
 bool IsFlag(wchar_t c) { return c == L'-' || c == L'+' || c == L' ' || c == L'#' || c == L'0'; }
 
-bool ReadNumber(std::wstring_view spec, std::size_t& i, unsigned& value) {
+bool ReadNumber(std::wstring_view directive, std::size_t& i, unsigned& value) {
     value = 0;
-    while (i < spec.size() && spec[i] >= L'0' && spec[i] <= L'9') {
-        value = value * 10 + static_cast<unsigned>(spec[i++] - L'0');
+    while (i < directive.size() && directive[i] >= L'0' && directive[i] <= L'9') {
+        value = value * 10 + static_cast<unsigned>(directive[i++] - L'0');
         if (value > kMaxFieldWidth) return false;
     }
     return true;
 }
 
 // Parses the text between the two '!' of an insert.
-bool ParseFormat(std::wstring_view spec, Insert& insert) {
+bool ParseFormat(std::wstring_view directive, Insert& insert) {
     std::size_t i = 0;
-    while (i < spec.size() && IsFlag(spec[i])) insert.flags += spec[i++];
-    if (i < spec.size() && spec[i] == L'*') {
+    while (i < directive.size() && IsFlag(directive[i])) insert.flags += directive[i++];
+    if (i < directive.size() && directive[i] == L'*') {
         insert.width_star = true;
         ++i;
-    } else if (!ReadNumber(spec, i, insert.width)) {
+    } else if (!ReadNumber(directive, i, insert.width)) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    if (i < spec.size() && spec[i] == L'.') {
+    if (i < directive.size() && directive[i] == L'.') {
         insert.has_precision = true;
         ++i;
-        if (i < spec.size() && spec[i] == L'*') {
+        if (i < directive.size() && directive[i] == L'*') {
             insert.precision_star = true;
             ++i;
-        } else if (!ReadNumber(spec, i, insert.precision)) {
+        } else if (!ReadNumber(directive, i, insert.precision)) {
             return Fail(ERROR_INVALID_PARAMETER);
         }
     }
     for (const char* length : {"I64", "I32", "ll", "hh", "h", "l", "w", "I"}) {
         std::size_t n = std::char_traits<char>::length(length);
-        if (spec.size() - i <= n) continue;
+        if (directive.size() - i <= n) continue;
         bool match = true;
-        for (std::size_t k = 0; k < n; ++k) match = match && spec[i + k] == static_cast<wchar_t>(length[k]);
+        for (std::size_t k = 0; k < n; ++k) match = match && directive[i + k] == static_cast<wchar_t>(length[k]);
         if (match) {
             insert.length = length;
             i += n;
             break;
         }
     }
-    if (i + 1 != spec.size()) return Fail(ERROR_INVALID_PARAMETER);
-    insert.conversion = spec[i];
+    if (i + 1 != directive.size()) return Fail(ERROR_INVALID_PARAMETER);
+    insert.conversion = directive[i];
     switch (insert.conversion) {
     case L'c': case L'C': case L'd': case L'i': case L'o': case L'u': case L'x': case L'X':
     case L's': case L'S': case L'p':
