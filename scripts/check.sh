@@ -39,7 +39,7 @@ run_suite() {
     failed=$((failed + bad))
     [[ $bad -gt 0 ]] && failures+=("$preset: $bad test programs")
   elif echo "$out" | grep -q 'No tests were found'; then
-    echo "($preset: built; no runner here for its test programs)"
+    echo "($preset: tests built and linked; no runner here for them)"
   else
     failures+=("$preset: ctest did not finish")
     failed=$((failed + 1))
