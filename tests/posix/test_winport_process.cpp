@@ -11,6 +11,7 @@
 #include <csignal>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 namespace wt = winport::testing;
 
@@ -59,6 +60,73 @@ TEST(WinportPipes, PeekLooksWithoutTakingAndReadsKeepTheOrder) {
     EXPECT_FALSE(ReadFile(read_end, buffer, sizeof buffer, &n, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
     CloseHandle(read_end);
+}
+
+// A flooding child on the write end of a new pipe; the caller's copy of the write end is closed.
+struct FloodingChild {
+    explicit FloodingChild(unsigned long long bytes) {
+        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        EXPECT_TRUE(CreatePipe(&read_end, &write_end, &inherit, 0));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = write_end;
+        std::wstring line = L"cw32-demo-redist --flood " + std::to_wstring(bytes) + L" --exit 0";
+        EXPECT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info));
+        CloseHandle(write_end);
+    }
+    ~FloodingChild() {
+        for (HANDLE h : {info.hProcess, info.hThread}) CloseHandle(h);
+    }
+    HANDLE read_end = nullptr;
+    HANDLE write_end = nullptr;
+    PROCESS_INFORMATION info{};
+};
+
+TEST(WinportPipes, APeekedPipeTakesMoreThanTheSystemBufferWhileNobodyReads) {
+    // 6 MB is far beyond the 1 MB a system pipe holds: the child can only finish unread because
+    // the peek started the pump. Then every byte is read back, in order.
+    const std::size_t before = wt::LiveHandles();
+    constexpr unsigned long long kBytes = 6ull << 20;
+    {
+        FloodingChild child(kBytes);
+        DWORD waiting = 0;
+        ASSERT_TRUE(PeekNamedPipe(child.read_end, nullptr, 0, nullptr, &waiting, nullptr));
+        ASSERT_EQ(WaitForSingleObject(child.info.hProcess, 20000), WAIT_OBJECT_0);
+        ASSERT_TRUE(PeekNamedPipe(child.read_end, nullptr, 0, nullptr, &waiting, nullptr));
+        EXPECT_GT(waiting, 0u);
+        unsigned long long total = 0;
+        bool in_order = true;
+        char buffer[1000];  // not a divisor of the pump's blocks, so reads straddle them
+        DWORD n = 0;
+        while (ReadFile(child.read_end, buffer, sizeof buffer, &n, nullptr)) {
+            for (DWORD i = 0; i < n; ++i) {
+                in_order = in_order && buffer[i] == static_cast<char>('a' + (total + i) % (64 * 1024) % 26);
+            }
+            total += n;
+        }
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+        EXPECT_EQ(total, kBytes);
+        EXPECT_TRUE(in_order);
+        EXPECT_FALSE(PeekNamedPipe(child.read_end, nullptr, 0, nullptr, &waiting, nullptr));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
+        CloseHandle(child.read_end);
+    }
+    EXPECT_EQ(wt::LiveHandles(), before);
+}
+
+TEST(WinportPipes, ClosingAReadEndWhosePumpIsFullEndsThePumpAndTheWriter) {
+    // 200 MB never fit in the pump: it fills, the child blocks; closing the read end must still
+    // return at once, and the child then finds its reader gone.
+    FloodingChild child(200ull << 20);
+    DWORD waiting = 0;
+    ASSERT_TRUE(PeekNamedPipe(child.read_end, nullptr, 0, nullptr, &waiting, nullptr));
+    ::usleep(300 * 1000);
+    ASSERT_TRUE(PeekNamedPipe(child.read_end, nullptr, 0, nullptr, &waiting, nullptr));
+    EXPECT_GT(waiting, 1u << 20);
+    EXPECT_EQ(WaitForSingleObject(child.info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(CloseHandle(child.read_end));
+    EXPECT_EQ(WaitForSingleObject(child.info.hProcess, 20000), WAIT_OBJECT_0);
 }
 
 TEST(WinportPipes, RefusedRequestsFailLoudly) {

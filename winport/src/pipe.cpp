@@ -28,15 +28,25 @@ using testing::HandleKind;
 
 // Windows gives an anonymous pipe a 4 KB buffer; Linux gives 64 KB. A larger buffer lets a
 // reader that polls between sleeps leave the writer running longer, so an nSize of 0 asks for
-// 1 MB (the unprivileged limit); a refused size keeps the system's default.
+// 1 MB (the unprivileged limit); a refused size keeps the system's default. Once the reader
+// peeks, the pump (pipe_pump.h) adds its memory to that.
 constexpr int kDefaultPipeBytes = 1 << 20;
 
-// How much a peek takes from the system pipe at once. Reading ahead turns a poll-and-read loop
-// of small reads (the redistributable runner reads 1 KB at a time) into one system call per
-// 64 KB instead of one per read.
-constexpr std::size_t kReadAheadBytes = 64 * 1024;
-
 std::string HandleText(const void* h) { return std::to_string(reinterpret_cast<std::uintptr_t>(h)); }
+
+// The pump of a pipe end, started on first use when `start` is set; null when there is none
+// (a write end, a pipe not yet peeked at, or a pump that could not be started).
+PipePump* PumpOf(PipeObject& pipe, bool start) {
+    std::lock_guard<std::mutex> lock(pipe.mutex);
+    if (!pipe.pump && start && pipe.can_read) {
+        try {
+            pipe.pump = std::make_unique<PipePump>(pipe.fd);
+        } catch (const std::exception&) {
+            // Without a thread the pipe keeps the system's buffer alone: slower, still correct.
+        }
+    }
+    return pipe.pump.get();
+}
 
 }  // namespace
 
@@ -44,18 +54,16 @@ BOOL ReadPipe(DescriptorObject& object, void* buffer, DWORD size, DWORD* read) {
     *read = 0;
     if (size == 0) return TRUE;
     auto* pipe = dynamic_cast<PipeObject*>(&object);
-    if (pipe != nullptr) {
-        std::lock_guard<std::mutex> lock(pipe->mutex);
-        if (pipe->Buffered() > 0) {
-            const std::size_t n = std::min<std::size_t>(size, pipe->Buffered());
-            std::memcpy(buffer, pipe->ahead.data() + pipe->next, n);
-            pipe->next += n;
-            *read = static_cast<DWORD>(n);
-            return TRUE;
+    if (PipePump* pump = pipe != nullptr ? PumpOf(*pipe, false) : nullptr) {
+        std::size_t got = 0;
+        DWORD error = 0;
+        if (!pump->Read(buffer, size, &got, &error)) {
+            SetLastError(error);
+            return FALSE;
         }
+        *read = static_cast<DWORD>(got);
+        return TRUE;
     }
-    // Nothing read ahead: wait for the system pipe, without the lock, so a peek from another
-    // thread is not held up by this wait.
     ssize_t got;
     do {
         got = ::read(object.fd, buffer, std::min<std::size_t>(size, INT_MAX));
@@ -67,10 +75,6 @@ BOOL ReadPipe(DescriptorObject& object, void* buffer, DWORD size, DWORD* read) {
     if (got == 0) {
         SetLastError(ERROR_BROKEN_PIPE);
         return FALSE;
-    }
-    if (pipe != nullptr) {
-        std::lock_guard<std::mutex> lock(pipe->mutex);
-        pipe->system_seen -= std::min(pipe->system_seen, static_cast<std::size_t>(got));
     }
     *read = static_cast<DWORD>(got);
     return TRUE;
@@ -113,43 +117,30 @@ extern "C" BOOL WINAPI PeekNamedPipe(HANDLE handle, LPVOID buffer, DWORD buffer_
     if (FaultPoint("PeekNamedPipe")) return FALSE;
     auto pipe = LookupHandleAs<PipeObject>(handle, HandleKind::Pipe);
     if (!pipe) return FALSE;
-    std::lock_guard<std::mutex> lock(pipe->mutex);
-    if (pipe->Buffered() + pipe->system_seen == 0) {
-        // Everything counted before has been read: ask the system again.
+    std::size_t copied = 0;
+    std::size_t waiting = 0;
+    if (PipePump* pump = PumpOf(*pipe, true)) {
+        DWORD error = 0;
+        if (!pump->Peek(buffer, buffer != nullptr ? buffer_size : 0, &copied, &waiting, &error)) {
+            SetLastError(error);
+            return FALSE;
+        }
+    } else {
+        // No pump: count what the system pipe holds; looking into it would take it.
         int in_system = 0;
         if (::ioctl(pipe->fd, FIONREAD, &in_system) != 0) {
             SetLastError(ErrorFromErrno(errno));
             return FALSE;
         }
-        pipe->system_seen = static_cast<std::size_t>(in_system);
-    }
-    if (pipe->Buffered() == 0 && pipe->system_seen > 0) {
-        // Bytes the system holds can be read without waiting.
-        pipe->ahead.resize(std::min(kReadAheadBytes, pipe->system_seen));
-        pipe->next = 0;
-        ssize_t got;
-        do {
-            got = ::read(pipe->fd, pipe->ahead.data(), pipe->ahead.size());
-        } while (got < 0 && errno == EINTR);
-        pipe->ahead.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-        pipe->system_seen -= std::min(pipe->system_seen, pipe->ahead.size());
-    }
-    // The count can trail what arrived since the system pipe was last asked; it never counts
-    // a byte that is not there.
-    const std::size_t waiting = pipe->Buffered() + pipe->system_seen;
-    if (waiting == 0) {
-        // Empty: tell a live pipe from one whose writers have all closed.
+        waiting = static_cast<std::size_t>(in_system);
         pollfd p{pipe->fd, POLLIN, 0};
-        if (::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP)) {
+        if (waiting == 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP)) {
             SetLastError(ERROR_BROKEN_PIPE);
             return FALSE;
         }
     }
-    // Looking without taking: copies come from the read-ahead, which holds the oldest bytes.
-    const std::size_t copied = buffer != nullptr ? std::min<std::size_t>(buffer_size, pipe->Buffered()) : 0;
-    if (copied > 0) std::memcpy(buffer, pipe->ahead.data() + pipe->next, copied);
     if (bytes_read) *bytes_read = static_cast<DWORD>(copied);
-    if (total_available) *total_available = static_cast<DWORD>(waiting);
+    if (total_available) *total_available = static_cast<DWORD>(std::min<std::size_t>(waiting, 0xFFFFFFFFu));
     if (left_this_message) *left_this_message = 0;  // byte mode: no messages
     return TRUE;
 }

@@ -1,29 +1,27 @@
-// The read end of an anonymous pipe, with the read-ahead that PeekNamedPipe fills: the file
-// family's ReadFile hands pipe reads here, so bytes taken from the system by a peek are read
-// first, in order.
+// The read end of an anonymous pipe. Until this process first peeks at it, ReadFile reads the
+// system pipe directly; from then on a pump (pipe_pump.h) keeps it drained into memory and both
+// calls are served from there, oldest bytes first.
 #pragma once
 
 #include "descriptor.h"
+#include "pipe_pump.h"
 
+#include <memory>
 #include <mutex>
-#include <vector>
 
 namespace winport::detail {
 
 struct PipeObject : DescriptorObject {
     using DescriptorObject::DescriptorObject;
 
-    std::mutex mutex;
-    std::vector<char> ahead;  // taken from the system by a peek, not yet read
-    std::size_t next = 0;     // first unread byte of `ahead`
-    // Bytes the system pipe held beyond the read-ahead when it was last asked. Only this
-    // object reads them, so they are still there: a peek counts on them without asking again.
-    std::size_t system_seen = 0;
-    std::size_t Buffered() const { return ahead.size() - next; }
+    std::mutex mutex;  // guards the start of the pump
+    // Started by the first peek at a readable end; lives as long as the object, so a pointer
+    // taken under the lock stays good for as long as the caller holds the object.
+    std::unique_ptr<PipePump> pump;
 };
 
-// ReadFile on a pipe end: the read-ahead first; otherwise one read of the system pipe, which
-// waits for data and fails with ERROR_BROKEN_PIPE once every writer has gone.
+// ReadFile on a pipe end: what has arrived, waiting for at least one byte; ERROR_BROKEN_PIPE
+// once nothing is left and every writer has gone.
 BOOL ReadPipe(DescriptorObject& pipe, void* buffer, DWORD size, DWORD* read);
 
 }  // namespace winport::detail
