@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The test command: install what is missing, build every target (posix, posix-asan, the
-# posix-fuzz smoke runs, mingw-x86_64, mingw-i686) and run every test, natively and the
+# posix-fuzz smoke runs, mingw-i686, mingw-x86_64) and run every test, natively and the
 # Windows build under Wine.
 # Exits non-zero on any failure.
 set -uo pipefail
@@ -25,6 +25,12 @@ run_suite() {
     failed=$((failed + 1))
     return
   fi
+  # A preset whose tests need a runner this machine lacks (mingw-i686 without 32-bit Wine)
+  # registers none: it is built and linked, and ctest is not asked to run an empty list.
+  if [[ $(ctest --preset "$preset" -N 2>/dev/null) == *'Total Tests: 0'* ]]; then
+    echo "($preset: built and linked; its tests need 32-bit Wine, which this machine lacks)"
+    return
+  fi
   [[ $preset == mingw-x86_64 ]] && wine_warm_up "$PWD/build/$preset"
   local out
   out=$(ctest --preset "$preset" 2>&1)
@@ -38,8 +44,6 @@ run_suite() {
     passed=$((passed + total - bad))
     failed=$((failed + bad))
     [[ $bad -gt 0 ]] && failures+=("$preset: $bad test programs")
-  elif echo "$out" | grep -q 'No tests were found'; then
-    echo "($preset: tests built and linked; no runner here for them)"
   else
     failures+=("$preset: ctest did not finish")
     failed=$((failed + 1))
@@ -48,7 +52,7 @@ run_suite() {
 
 mkdir -p build
 # posix-fuzz: the fuzz targets of fuzz/, each run for a few seconds (clang, ASan and UBSan).
-for preset in posix posix-asan posix-fuzz mingw-x86_64 mingw-i686; do
+for preset in posix posix-asan posix-fuzz mingw-i686 mingw-x86_64; do
   run_suite "$preset"
 done
 
