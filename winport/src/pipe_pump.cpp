@@ -79,8 +79,13 @@ PipePump::~PipePump() {
 void PipePump::Run() {
     for (;;) {
         {
+            // A full pump waits for the reader to make room for a good many bytes, not one read.
             std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return stopping_ || buffered_ < kCapacity; });
+            if (buffered_ >= kCapacity) {
+                waiting_for_room_ = true;
+                changed_.wait(lock, [&] { return stopping_ || HasRoomToResume(); });
+                waiting_for_room_ = false;
+            }
             if (stopping_) return;
         }
         pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
@@ -95,6 +100,8 @@ void PipePump::Run() {
         if (!TakeFromSystem()) return;
     }
 }
+
+bool PipePump::HasRoomToResume() const { return buffered_ + kChunkBytes * 4 <= kCapacity; }
 
 PipePump::Chunk PipePump::NewChunk() {
     if (!spare_.empty()) {
@@ -221,8 +228,9 @@ bool PipePump::Read(void* buffer, std::size_t size, std::size_t* got, DWORD* err
     *got = 0;
     if (buffered_ == 0) return EndError(error);
     *got = CopyOut(buffer, size, true);
+    const bool wake_pump = waiting_for_room_ && HasRoomToResume();
     lock.unlock();
-    changed_.notify_all();  // room again for the pump
+    if (wake_pump) changed_.notify_all();
     return true;
 }
 

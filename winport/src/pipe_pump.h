@@ -49,6 +49,7 @@ private:
     };
 
     Chunk NewChunk();
+    bool HasRoomToResume() const;
     void Run();
     // Moves what the system pipe holds into memory; false once the pump has to stop.
     bool TakeFromSystem();
@@ -71,6 +72,7 @@ private:
     int errno_ = 0;       // the system pipe failed
     bool in_transit_ = false;  // the pump is copying from the system pipe into the last block
     bool stopping_ = false;
+    bool waiting_for_room_ = false;  // the pump is full and waits for the reader
     std::thread thread_;
 };
 
