@@ -198,9 +198,7 @@ extern "C" int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH l
         std::uint32_t cp = static_cast<std::uint32_t>(lpWideCharStr[i]);
         if (IsHighSurrogate(cp) && i + 1 < size && IsLowSurrogate(static_cast<std::uint32_t>(lpWideCharStr[i + 1]))) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<std::uint32_t>(lpWideCharStr[++i]) - 0xDC00);
-        } else if (IsHighSurrogate(cp) || IsLowSurrogate(cp)) {
-            invalid = true;  // written as its own three bytes
-        } else if (cp > 0x10FFFF) {
+        } else if (IsHighSurrogate(cp) || IsLowSurrogate(cp) || cp > 0x10FFFF) {
             invalid = true;
             cp = kReplacement;
         }
