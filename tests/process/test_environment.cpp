@@ -104,4 +104,38 @@ TEST(EnvironmentPlatform, SizeProtocolAndMissingVariables) {
     EXPECT_TRUE(SetEnvironmentVariableW(kName, nullptr));  // deleting what is not there succeeds
 }
 
+TEST(EnvironmentPlatform, NamesMatchWithoutRegardToCase) {
+    // One variable under three spellings: read, replaced, and deleted through any of them, and
+    // the temporary pair sees the variable that exists under another spelling.
+    const wchar_t* spellings[] = {L"Cw32_Case_Test", L"CW32_CASE_TEST", L"cw32_case_test"};
+    wchar_t buffer[16];
+    ASSERT_TRUE(SetEnvironmentVariableW(spellings[0], L"a"));
+    EXPECT_EQ(GetEnvironmentVariableW(spellings[1], buffer, 16), 1u);
+    EXPECT_EQ(std::wstring(buffer), L"a");
+    ASSERT_TRUE(SetEnvironmentVariableW(spellings[1], L"b"));
+    for (const wchar_t* name : spellings) {
+        EXPECT_EQ(GetEnvironmentVariableW(name, buffer, 16), 1u) << name;
+        EXPECT_EQ(std::wstring(buffer), L"b") << name;
+    }
+
+    auto host = MakeHost();
+    bool existed = false;
+    const CString previous = temporarySetEnvironmentVariable(host, CString(spellings[2]), CString(L"c"), existed);
+    EXPECT_TRUE(existed);
+    EXPECT_EQ(std::wstring(previous.GetString()), L"b");
+    EXPECT_EQ(GetEnvironmentVariableW(spellings[0], buffer, 16), 1u);
+    EXPECT_EQ(std::wstring(buffer), L"c");
+    EXPECT_TRUE(restoreEnvironmentVariable(host, CString(spellings[2]), previous, existed));
+    EXPECT_EQ(GetEnvironmentVariableW(spellings[1], buffer, 16), 1u);
+    EXPECT_EQ(std::wstring(buffer), L"b");
+    EXPECT_TRUE(host->lines.empty());
+
+    ASSERT_TRUE(SetEnvironmentVariableW(spellings[2], nullptr));
+    for (const wchar_t* name : spellings) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_EQ(GetEnvironmentVariableW(name, buffer, 16), 0u) << name;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND)) << name;
+    }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // POSIX emulation of the process environment: Get/SetEnvironmentVariableW over getenv and
-// setenv, with the text in UTF-8. No library logic here.
+// setenv, with the text in UTF-8 and names matched without regard to case, as on Windows. No
+// library logic here.
 #include <winport/env.h>
 #include <winport/errors.h>
 
@@ -8,7 +9,12 @@
 #include "core/text.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <string>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -22,6 +28,21 @@ bool ValidName(LPCWSTR name) {
     for (LPCWSTR p = name + 1; *p; ++p)
         if (*p == L'=') return false;
     return true;
+}
+
+// The spellings under which the environment holds the variable `name`: Windows matches names
+// without regard to case, so "Path" and "PATH" are one variable. The caller holds the lock.
+std::vector<std::string> StoredNames(LPCWSTR name) {
+    const std::wstring wanted = winport::detail::FoldCase(name);
+    std::vector<std::string> found;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        // A name may itself start with '=' (as Windows' per-drive "=C:" entries do).
+        const char* equals = (*entry)[0] != '\0' ? std::strchr(*entry + 1, '=') : nullptr;
+        if (equals == nullptr) continue;
+        std::string stored(*entry, static_cast<std::size_t>(equals - *entry));
+        if (winport::detail::FoldCase(winport::detail::FromUtf8(stored)) == wanted) found.push_back(std::move(stored));
+    }
+    return found;
 }
 
 }  // namespace
@@ -39,6 +60,10 @@ extern "C" DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWO
     {
         std::lock_guard<std::mutex> lock(g_environment_mutex);
         const char* raw = std::getenv(winport::detail::ToUtf8(name).c_str());
+        if (raw == nullptr) {
+            const std::vector<std::string> stored = StoredNames(name);
+            if (!stored.empty()) raw = std::getenv(stored.front().c_str());
+        }
         if (raw == nullptr) {
             SetLastError(ERROR_ENVVAR_NOT_FOUND);
             return 0;
@@ -65,6 +90,11 @@ extern "C" BOOL WINAPI SetEnvironmentVariableW(LPCWSTR name, LPCWSTR value) {
     }
     const std::string key = winport::detail::ToUtf8(name);
     std::lock_guard<std::mutex> lock(g_environment_mutex);
+    // The variable under any other spelling goes: setting it keeps the name as now written,
+    // as Windows does.
+    for (const std::string& stored : StoredNames(name)) {
+        if (stored != key) ::unsetenv(stored.c_str());
+    }
     if (value == nullptr) {
         // Deleting a variable that does not exist succeeds, as on Windows.
         ::unsetenv(key.c_str());
