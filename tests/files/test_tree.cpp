@@ -97,10 +97,6 @@ TEST(DeleteAllFilesAndDirectories, MissingFolderLogsThePattern) {
 }
 
 TEST(DeleteAllFilesAndDirectories, ALockedFileKeepsEveryFolderAboveIt) {
-#if !defined(_WIN32)
-    GTEST_SKIP() << "winport's DeleteFileW does not see the share modes of open handles; the POSIX sweep "
-                    "covers a refused delete by fault injection";
-#endif
     ScratchDir dir;
     MakeTree(dir);
     // Open without delete sharing: Windows refuses to delete the file while it is open.

@@ -9,6 +9,7 @@
 #include "core/handles.h"
 #include "core/text.h"
 #include "descriptor.h"
+#include "file_shares.h"
 #include "unsupported.h"
 
 #include <cerrno>
@@ -70,6 +71,14 @@ public:
     void Remove(std::uint64_t id) {
         std::lock_guard<std::mutex> lock(mutex_);
         opens_.erase(id);
+    }
+    // True when every open of the file shares what `uses` needs.
+    bool Allows(dev_t device, ino_t inode, DWORD uses) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [id, open] : opens_) {
+            if (open.device == device && open.inode == inode && (uses & ~open.share) != 0) return false;
+        }
+        return true;
     }
 
 private:
@@ -145,6 +154,9 @@ int OpenForDisposition(const std::string& path, int flags, mode_t mode, DWORD di
 }
 
 }  // namespace
+
+bool OpenHandlesShare(dev_t device, ino_t inode, DWORD uses) { return Shares().Allows(device, inode, uses); }
+
 }  // namespace winport::detail
 
 using namespace winport::detail;
