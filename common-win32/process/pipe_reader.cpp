@@ -12,13 +12,14 @@ namespace {
 // One chunk of the child's bytes as wide text, up to its first zero byte. The child writes in
 // the thread's 8-bit code page (UTF-8 on POSIX); a character split between two reads arrives
 // as two undecodable halves, since each read is converted by itself. A code page never gives
-// more characters than bytes, so one conversion into room for `bytes` characters suffices.
-std::wstring DecodeChunk(const char* bytes, DWORD count) {
+// more characters than bytes, so one conversion into room for `count` characters suffices.
+// `text` is reused from chunk to chunk: growing it back to full size clears only the few
+// characters the last chunk did not use.
+void DecodeChunk(const char* bytes, DWORD count, std::wstring& text) {
     const int length = static_cast<int>(std::strlen(bytes));
-    std::wstring text(count + 1, L'\0');
+    text.resize(count + 1);
     const int written = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes, length, &text[0], static_cast<int>(text.size()));
     text.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
-    return text;
 }
 
 }  // namespace
@@ -47,13 +48,14 @@ void ReadPipeOutput(boost::shared_ptr<ILogger> logger, HANDLE read_end, char* bu
     if (read_end == nullptr) return;
     DWORD waiting = 0;
     if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr)) return;
+    std::wstring chunk;
     while (waiting > 0) {
         buffer[0] = '\0';
         DWORD read = 0;
         if (!ReadFile(read_end, buffer, size, &read, nullptr)) return;
         buffer[read] = '\0';  // the buffer holds size + 1 bytes
         if (read > 0) {
-            const std::wstring chunk = DecodeChunk(buffer, read);
+            DecodeChunk(buffer, read, chunk);
             logger->Write(LOG_LEVEL_INFO, chunk);
             // The same conversion, done once for both.
             if (output != nullptr) output->Append(chunk.data(), static_cast<int>(chunk.size()));
