@@ -12,6 +12,7 @@
 #include <sys/types.h>
 
 #include <condition_variable>
+#include <cstdlib>
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -24,7 +25,7 @@ namespace winport::detail {
 class PipePump {
 public:
     // Bytes held in memory before the pump stops taking more from the system pipe.
-    static constexpr std::size_t kCapacity = 16u << 20;
+    static constexpr std::size_t kCapacity = 64u << 20;
 
     // Starts the thread on `fd`, which stays owned by the caller and open until this is
     // destroyed. Throws std::system_error when no thread or wake-up descriptor can be had.
@@ -43,8 +44,11 @@ public:
     bool Read(void* buffer, std::size_t size, std::size_t* got, DWORD* error);
 
 private:
+    struct Free {
+        void operator()(char* block) const { std::free(block); }
+    };
     struct Chunk {
-        std::unique_ptr<char[]> bytes;
+        std::unique_ptr<char[], Free> bytes;
         std::size_t size;
     };
 
