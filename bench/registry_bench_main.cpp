@@ -10,24 +10,10 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace {
 
 constexpr int kKeys = 10000;
 constexpr int kValues = 5;
-
-int Pid() {
-#if defined(_WIN32)
-    return _getpid();
-#else
-    return static_cast<int>(getpid());
-#endif
-}
 
 struct Phase {
     const char* name;
@@ -139,7 +125,7 @@ void Delete(HKEY root) {
 }  // namespace
 
 int main() {
-    const std::wstring base = L"Software\\cw32-bench-" + std::to_wstring(Pid());
+    const std::wstring base = L"Software\\cw32-bench-" + std::to_wstring(GetCurrentProcessId());
     HKEY root = nullptr;
     Check(RegCreateKeyExW(HKEY_CURRENT_USER, base.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr),
           "RegCreateKeyExW");

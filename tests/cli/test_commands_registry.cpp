@@ -10,22 +10,8 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace cw32::cli {
 namespace {
-
-int Pid() {
-#if defined(_WIN32)
-    return _getpid();
-#else
-    return static_cast<int>(getpid());
-#endif
-}
 
 struct Step {
     std::vector<std::wstring> args;
@@ -37,7 +23,7 @@ struct Step {
 class RegCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        key_ = L"HKEY_CURRENT_USER\\Software\\cw32-cli-reg-" + std::to_wstring(Pid());
+        key_ = L"HKEY_CURRENT_USER\\Software\\cw32-cli-reg-" + std::to_wstring(GetCurrentProcessId());
         Run({L"reg", L"delete-key", key_});
     }
     void TearDown() override { Run({L"reg", L"delete-key", key_}); }
@@ -103,7 +89,7 @@ TEST_F(RegCommand, EnumeratesCreatesAndDeletesKeys) {
 TEST_F(RegCommand, ExportThenImportRestoresTheKey) {
     const std::wstring k = key_;
     const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("cw32-reg-" + std::to_string(Pid()) + ".reg");
+        std::filesystem::temp_directory_path() / ("cw32-reg-" + std::to_string(GetCurrentProcessId()) + ".reg");
     RunSteps({
         {{L"reg", L"set", k + L"\\sub", L"name", L"value \"quoted\""}, 0, "", ""},
         {{L"reg", L"set", k, L"n", L"7", L"--type", L"dword"}, 0, "", ""},
