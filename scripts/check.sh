@@ -12,6 +12,7 @@ jobs=$(nproc)
 passed=0
 failed=0
 failures=()
+details=()
 
 # run_suite PRESET: configure, build, and run the preset's tests, adding up the results.
 run_suite() {
@@ -43,7 +44,14 @@ run_suite() {
     total=$(echo "$line" | sed -E 's/.* tests failed out of ([0-9]+).*/\1/')
     passed=$((passed + total - bad))
     failed=$((failed + bad))
-    [[ $bad -gt 0 ]] && failures+=("$preset: $bad test programs")
+    if [[ $bad -gt 0 ]]; then
+      failures+=("$preset: $bad test programs")
+      # The failed checks themselves, so that the end of the log names them.
+      details+=("--- $preset")
+      while IFS= read -r l; do details+=("$l"); done < <(echo "$out" | grep -E \
+        -e ': Failure$' -e '^ *(Expected|Which is|Value of|  Actual|Google Test trace)' \
+        -e '\[  FAILED  \]' -e 'exception' -e 'What happened' | head -n 60)
+    fi
   else
     failures+=("$preset: ctest did not finish")
     failed=$((failed + 1))
@@ -58,6 +66,7 @@ done
 
 echo
 if [[ ${#failures[@]} -gt 0 ]]; then
+  [[ ${#details[@]} -gt 0 ]] && printf '%s\n' "${details[@]}"
   printf 'FAILED: %s\n' "${failures[@]}"
 fi
 echo "check: $passed passed, $failed failed"
