@@ -22,13 +22,18 @@ struct Outcome {
 };
 
 Outcome RunCw32(const std::vector<std::wstring>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     const int code = RunCommandLine(args, out, err);
     return {code, out.str(), err.str()};
 }
 
-// A file in a folder of its own, removed with the folder at the end of the test.
+std::string Shown(const std::vector<std::wstring>& args) {
+    std::string shown;
+    for (const auto& a : args) shown += ToUtf8(a) + " ";
+    return shown;
+}
+
+// A folder of the test's own, removed at the end of the test.
 class ScratchFolder {
 public:
     ScratchFolder() {
@@ -43,9 +48,8 @@ public:
         std::filesystem::remove_all(folder_, ignored);
     }
     std::wstring Write(const std::string& name, const std::string& bytes) const {
-        const std::filesystem::path path = folder_ / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.wstring();
+        std::ofstream(folder_ / name, std::ios::binary) << bytes;
+        return PathOf(name);
     }
     std::wstring PathOf(const std::string& name) const { return (folder_ / name).wstring(); }
     static std::string Read(const std::wstring& path) {
@@ -57,7 +61,7 @@ private:
     std::filesystem::path folder_;
 };
 
-TEST(GlobalOptions, VersionAndHelp) {
+TEST(GlobalOptions, VersionAndHelpForCw32AndEverySubcommand) {
     const Outcome version = RunCw32({L"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_TRUE(std::regex_match(version.out, std::regex("cw32 [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
@@ -66,83 +70,59 @@ TEST(GlobalOptions, VersionAndHelp) {
     EXPECT_EQ(help.code, 0);
     for (const Command* command : AllCommands()) {
         EXPECT_NE(help.out.find("\n  " + ToUtf8(command->name) + " "), std::string::npos) << ToUtf8(command->name);
+        const Outcome own = RunCw32({command->name, L"--help"});
+        EXPECT_EQ(own.code, 0);
+        EXPECT_EQ(own.out.rfind("usage: cw32 " + ToUtf8(command->name), 0), 0u) << own.out;
     }
 }
 
-TEST(GlobalOptions, EverySubcommandHasHelp) {
-    for (const Command* command : AllCommands()) {
-        const Outcome help = RunCw32({command->name, L"--help"});
-        EXPECT_EQ(help.code, 0);
-        EXPECT_EQ(help.out.rfind("usage: cw32 " + ToUtf8(command->name), 0), 0u) << help.out;
+TEST(GlobalOptions, BadUsageExitsTwoWithOneLine) {
+    struct Case {
+        std::vector<std::wstring> args;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{}, "cw32: missing subcommand (see 'cw32 --help')\n"},
+        {{L"bogus"}, "cw32: unknown subcommand 'bogus' (see 'cw32 --help')\n"},
+        {{L"--bogus", L"date"}, "cw32: unknown option '--bogus' (see 'cw32 --help')\n"},
+        {{L"--arg", L"NAME", L"date"}, "cw32: --arg: 'NAME' is not NAME=VALUE\n"},
+        {{L"--arg==v", L"date"}, "cw32: --arg: '=v' is not NAME=VALUE\n"},
+        {{L"--log"}, "cw32: option '--log' needs a value\n"},
+        {{L"--quiet=1", L"date"}, "cw32: option '--quiet' takes no value\n"},
+        {{L"message", L"2", L"--lang", L"70000"}, "cw32: message: '70000' is out of range (0 to 65535)\n"},
+        {{L"log", L"loud", L"x"}, "cw32: log: unknown level 'loud' (info, warning, error or message)\n"},
+        {{L"log", L"info", L"a", L"b"}, "cw32: log: unexpected argument 'b'\n"},
+        {{L"escape", L"x"}, "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
+        {{L"escape", L"--nonalpha", L"--separator", L";", L"x"},
+         "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
+        {{L"unescape", L"--separator=", L"x"}, "cw32: unescape: the separator is empty\n"},
+        {{L"utf8", L"decode", L"c3a"}, "cw32: utf8: 'c3a' is not a list of hex bytes\n"},
+        {{L"utf8", L"decode", L"41 00 42"}, "cw32: utf8: a 00 byte cannot be decoded\n"},
+        {{L"utf8", L"flip", L"x"}, "cw32: utf8: unknown action 'flip' (encode or decode)\n"},
+        {{L"date", L"--utc"}, "cw32: date: unknown option '--utc' (see 'cw32 date --help')\n"},
+        {{L"plan", L"--keep-going"}, "cw32: plan: missing FILE\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Shown(c.args));
+        const Outcome outcome = RunCw32(c.args);
+        EXPECT_EQ(outcome.code, 2);
+        EXPECT_EQ(outcome.err, c.err);
+        EXPECT_EQ(outcome.out, "");
     }
 }
-
-struct UsageCase {
-    const char* name;
-    std::vector<std::wstring> args;
-    const char* err;
-};
-
-class BadUsage : public ::testing::TestWithParam<UsageCase> {};
-
-TEST_P(BadUsage, ExitsTwoWithOneLine) {
-    const Outcome outcome = RunCw32(GetParam().args);
-    EXPECT_EQ(outcome.code, 2);
-    EXPECT_EQ(outcome.err, GetParam().err);
-    EXPECT_EQ(outcome.out, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cw32, BadUsage,
-    ::testing::Values(
-        UsageCase{"NoSubcommand", {}, "cw32: missing subcommand (see 'cw32 --help')\n"},
-        UsageCase{"OnlyOptions", {L"--quiet"}, "cw32: missing subcommand (see 'cw32 --help')\n"},
-        UsageCase{"UnknownSubcommand", {L"bogus"}, "cw32: unknown subcommand 'bogus' (see 'cw32 --help')\n"},
-        UsageCase{"UnknownGlobalOption", {L"--bogus", L"date"}, "cw32: unknown option '--bogus' (see 'cw32 --help')\n"},
-        UsageCase{"ArgWithoutEquals", {L"--arg", L"NAME", L"date"}, "cw32: --arg: 'NAME' is not NAME=VALUE\n"},
-        UsageCase{"ArgWithoutName", {L"--arg==v", L"date"}, "cw32: --arg: '=v' is not NAME=VALUE\n"},
-        UsageCase{"LogWithoutFile", {L"--log"}, "cw32: option '--log' needs a value\n"},
-        UsageCase{"QuietWithValue", {L"--quiet=1", L"date"}, "cw32: option '--quiet' takes no value\n"},
-        UsageCase{"MessageNotANumber", {L"message", L"abc"}, "cw32: message: 'abc' is not a number\n"},
-        UsageCase{"LanguageOutOfRange",
-                  {L"message", L"2", L"--lang", L"70000"},
-                  "cw32: message: '70000' is out of range (0 to 65535)\n"},
-        UsageCase{"MissingText", {L"log", L"info"}, "cw32: log: missing TEXT\n"},
-        UsageCase{"UnknownLevel",
-                  {L"log", L"loud", L"x"},
-                  "cw32: log: unknown level 'loud' (info, warning, error or message)\n"},
-        UsageCase{"TooManyWords", {L"log", L"info", L"a", L"b"}, "cw32: log: unexpected argument 'b'\n"},
-        UsageCase{
-            "EscapeWithoutMode", {L"escape", L"x"}, "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
-        UsageCase{"EscapeWithBothModes",
-                  {L"escape", L"--nonalpha", L"--separator", L";", L"x"},
-                  "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
-        UsageCase{"EmptySeparator", {L"unescape", L"--separator=", L"x"}, "cw32: unescape: the separator is empty\n"},
-        UsageCase{"BadHex", {L"utf8", L"decode", L"c3a"}, "cw32: utf8: 'c3a' is not a list of hex bytes\n"},
-        UsageCase{"ZeroByte", {L"utf8", L"decode", L"41 00 42"}, "cw32: utf8: a 00 byte cannot be decoded\n"},
-        UsageCase{
-            "UnknownUtf8Action", {L"utf8", L"flip", L"x"}, "cw32: utf8: unknown action 'flip' (encode or decode)\n"},
-        UsageCase{"UnknownSubcommandOption",
-                  {L"date", L"--utc"},
-                  "cw32: date: unknown option '--utc' (see 'cw32 date --help')\n"},
-        UsageCase{"PlanWithoutFile", {L"plan", L"--keep-going"}, "cw32: plan: missing FILE\n"}),
-    [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
 
 TEST(Logging, LevelsAndTagsOnStandardError) {
     EXPECT_EQ(RunCw32({L"log", L"info", L"a"}).err, "[I] a\n");
     EXPECT_EQ(RunCw32({L"log", L"warning", L"b"}).err, "[W] b\n");
     EXPECT_EQ(RunCw32({L"log", L"error", L"c"}).err, "[E] c\n");
+    EXPECT_EQ(RunCw32({L"log", L"info", L"--", L"--not-an-option"}).err, "[I] --not-an-option\n");
+    EXPECT_EQ(RunCw32({L"log", L"info", L"-1"}).err, "[I] -1\n");
     const Outcome stamped = RunCw32({L"log", L"message", L"d"});
     EXPECT_EQ(stamped.code, 0);
     EXPECT_EQ(stamped.out, "");
     EXPECT_TRUE(std::regex_match(stamped.err,
                                  std::regex("\\[I\\] [0-9]{4}/[0-9]{2}/[0-9]{2}, [0-9]{2}:[0-9]{2}:[0-9]{2}: d\n")))
         << stamped.err;
-}
-
-TEST(Logging, TextStartingWithDashesAfterDoubleDash) {
-    EXPECT_EQ(RunCw32({L"log", L"info", L"--", L"--not-an-option"}).err, "[I] --not-an-option\n");
-    EXPECT_EQ(RunCw32({L"log", L"info", L"-1"}).err, "[I] -1\n");
 }
 
 TEST(Logging, WriteLogMasksThePassword) {
@@ -162,51 +142,39 @@ TEST(Logging, LogFileGetsUtf8LinesAndQuietKeepsOnlyIt) {
     EXPECT_EQ(second.code, 0);
     EXPECT_EQ(second.err, "");
     EXPECT_EQ(ScratchFolder::Read(log), "[I] caf\xc3\xa9 \xe2\x82\xac\n[E] second\n");
-}
 
-TEST(Logging, LogFileThatCannotBeOpenedIsBadUsage) {
-    ScratchFolder folder;
-    const std::wstring log_path = folder.PathOf("no-such-folder/x.log");
-    const Outcome outcome = RunCw32({L"--log", log_path, L"date"});
+    const std::wstring bad = folder.PathOf("no-such-folder/x.log");
+    const Outcome outcome = RunCw32({L"--log", bad, L"date"});
     EXPECT_EQ(outcome.code, 2);
-    EXPECT_EQ(outcome.err, "cw32: --log: cannot open '" + ToUtf8(log_path) + "' for appending\n");
+    EXPECT_EQ(outcome.err, "cw32: --log: cannot open '" + ToUtf8(bad) + "' for appending\n");
     EXPECT_EQ(outcome.out, "");
 }
 
-struct OutputCase {
-    const char* name;
-    std::vector<std::wstring> args;
-    const char* out;
-};
-
-class Prints : public ::testing::TestWithParam<OutputCase> {};
-
-TEST_P(Prints, ItsResultInUtf8) {
-    const Outcome outcome = RunCw32(GetParam().args);
-    EXPECT_EQ(outcome.code, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, GetParam().out);
-    EXPECT_EQ(outcome.err, "");
+TEST(TextCommands, PrintTheirResultInUtf8) {
+    struct Case {
+        std::vector<std::wstring> args;
+        const char* out;
+    };
+    const Case cases[] = {
+        {{L"escape", L"--nonalpha", L"\x00E9" L"1"}, "\\\xc3\xa9" "1\n"},
+        {{L"unescape", L"C\\:\\\\a\\ b", L"--nonalpha"}, "C:\\a b\n"},
+        {{L"escape", L"--separator", L";", L"d\\;"}, "d\\\\\\;\n"},
+        {{L"unescape", L"--separator=;", L"d\\\\\\;"}, "d\\;\n"},
+        {{L"utf8", L"encode", L"A\x00E9\x20AC"}, "41 c3 a9 e2 82 ac\n"},
+        {{L"utf8", L"encode", L""}, "\n"},
+        {{L"utf8", L"decode", L"41 C3A9 e2 82 ac"}, "A\xc3\xa9\xe2\x82\xac\n"},
+        {{L"utf8", L"decode", L"f09f9880"}, "\xf0\x9f\x98\x80\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Shown(c.args));
+        const Outcome outcome = RunCw32(c.args);
+        EXPECT_EQ(outcome.code, 0) << outcome.err;
+        EXPECT_EQ(outcome.out, c.out);
+        EXPECT_EQ(outcome.err, "");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cw32, Prints,
-    ::testing::Values(OutputCase{"EscapeNonAlpha", {L"escape", L"--nonalpha", L"C:\\a b"}, "C\\:\\\\a\\ b\n"},
-                      OutputCase{"UnescapeNonAlpha", {L"unescape", L"C\\:\\\\a\\ b", L"--nonalpha"}, "C:\\a b\n"},
-                      OutputCase{"EscapeNonAlphaNonAscii",
-                                 {L"escape", L"--nonalpha",
-                                  L"\x00E9"
-                                  L"1"},
-                                 "\\\xc3\xa9"
-                                 "1\n"},
-                      OutputCase{"EscapeSeparator", {L"escape", L"--separator", L";", L"d\\;"}, "d\\\\\\;\n"},
-                      OutputCase{"UnescapeSeparator", {L"unescape", L"--separator=;", L"d\\\\\\;"}, "d\\;\n"},
-                      OutputCase{"Utf8Encode", {L"utf8", L"encode", L"A\x00E9\x20AC"}, "41 c3 a9 e2 82 ac\n"},
-                      OutputCase{"Utf8EncodeEmpty", {L"utf8", L"encode", L""}, "\n"},
-                      OutputCase{"Utf8Decode", {L"utf8", L"decode", L"41 C3A9 e2 82 ac"}, "A\xc3\xa9\xe2\x82\xac\n"},
-                      OutputCase{"Utf8DecodeSupplementary", {L"utf8", L"decode", L"f09f9880"}, "\xf0\x9f\x98\x80\n"}),
-    [](const ::testing::TestParamInfo<OutputCase>& info) { return std::string(info.param.name); });
-
-TEST(SystemQueries, MessageFoundAndNotFound) {
+TEST(SystemQueries, MessageLocaleDateAndTime) {
     const Outcome found = RunCw32({L"message", L"0x2"});
     EXPECT_EQ(found.code, 0) << found.err;
     ASSERT_GT(found.out.size(), 1u);
@@ -217,9 +185,7 @@ TEST(SystemQueries, MessageFoundAndNotFound) {
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "cw32: message: the system has no message 4294967295 in language 0\n");
-}
 
-TEST(SystemQueries, LocaleDateAndTime) {
     const Outcome locale = RunCw32({L"locale"});
     EXPECT_EQ(locale.code, 0) << locale.err;
     EXPECT_TRUE(
@@ -229,9 +195,8 @@ TEST(SystemQueries, LocaleDateAndTime) {
     EXPECT_TRUE(std::regex_match(RunCw32({L"time"}).out, std::regex("(0[1-9]|1[0-2]):[0-5][0-9]:[0-5][0-9]\n")));
 }
 
-TEST(Host, ArgumentsFromTheCommandLineAndEmptyForOthers) {
-    std::ostringstream out;
-    std::ostringstream err;
+TEST(Host, ArgumentsFromTheCommandLineAndLevelTags) {
+    std::ostringstream out, err;
     ConsoleHost host(out, err);
     host.SetArgument(L"INSTALLDIR", L"C:\\x");
     IActionContext& context = host;
@@ -241,9 +206,6 @@ TEST(Host, ArgumentsFromTheCommandLineAndEmptyForOthers) {
     ASSERT_TRUE(other);
     EXPECT_EQ(*given, L"C:\\x");
     EXPECT_EQ(*other, L"");  // names are case-sensitive, and a name not given answers an empty text
-}
-
-TEST(Host, UnknownLevelShowsItsNumber) {
     EXPECT_EQ(LevelTag(2), L"[I]");
     EXPECT_EQ(LevelTag(7), L"[7]");
 }
@@ -277,54 +239,44 @@ TEST_F(Plans, StepsRunInOrderWithSetArguments) {
     EXPECT_EQ(outcome.out, "a\\ b\n");
 }
 
-TEST_F(Plans, StopAtTheFirstFailingStep) {
-    const Outcome outcome = RunPlanText("log info one\nmessage abc\nlog info three\n");
+TEST_F(Plans, FailingStepStopsThePlanUnlessKeepGoing) {
+    const std::string steps = "log info one\nmessage abc\nlog info three\n";
+    const std::string failed = "[I] one\ncw32: message: 'abc' is not a number\n[E] ";
+    Outcome outcome = RunPlanText(steps);
     EXPECT_EQ(outcome.code, 2);
-    EXPECT_EQ(outcome.err, "[I] one\ncw32: message: 'abc' is not a number\n[E] " + Where(2) +
-                               "step failed with exit code 2: message abc\n");
-}
+    EXPECT_EQ(outcome.err, failed + Where(2) + "step failed with exit code 2: message abc\n");
 
-TEST_F(Plans, FailureCodeOfTheStepIsThePlans) {
-    const Outcome outcome = RunPlanText("message 4294967295\nlog info after\n");
+    outcome = RunPlanText(steps, {L"--keep-going"});
     EXPECT_EQ(outcome.code, 1);
+    EXPECT_EQ(outcome.err, failed + Where(2) + "step failed with exit code 2: message abc\n[I] three\n[E] " +
+                               ToUtf8(path_) + ": 1 of 3 steps failed\n");
+
+    outcome = RunPlanText("message 4294967295\nlog info after\n");
+    EXPECT_EQ(outcome.code, 1);  // the failing step's own code
     EXPECT_EQ(outcome.err.find("after"), std::string::npos);
 }
 
-TEST_F(Plans, KeepGoingRunsEveryStepAndExitsOne) {
-    const Outcome outcome = RunPlanText("log info one\nmessage abc\nlog info three\n", {L"--keep-going"});
-    EXPECT_EQ(outcome.code, 1);
-    EXPECT_EQ(outcome.err, "[I] one\ncw32: message: 'abc' is not a number\n[E] " + Where(2) +
-                               "step failed with exit code 2: message abc\n[I] three\n[E] " + ToUtf8(path_) +
-                               ": 1 of 3 steps failed\n");
+TEST_F(Plans, BadPlansStopBeforeTheFirstStep) {
+    struct Case {
+        std::string text;
+        int line;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"log info one\n\nlog info \"two\n", 3, "the line ends inside double quotes"},
+        {"log info one\nlgo info two\n", 2, "unknown subcommand 'lgo'"},
+        {"log info one\nplan other.plan\n", 2, "a plan cannot run another plan"},
+        {"set c date\n$c\n", 2, "the subcommand must be written out, not taken from an argument"},
+        {"set only-name\n", 1, "set takes NAME VALUE"},
+        {std::string("log info one\nlog info t\0o\n", 26), 2, "a NUL byte is not plan text"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.problem);
+        const Outcome outcome = RunPlanText(c.text);
+        EXPECT_EQ(outcome.code, 2);
+        EXPECT_EQ(outcome.err, "cw32: plan: " + Where(c.line) + c.problem + "\n");
+    }
 }
-
-struct BadPlanCase {
-    const char* name;
-    std::string text;
-    int line;
-    const char* problem;
-};
-
-class BadPlans : public Plans, public ::testing::WithParamInterface<BadPlanCase> {};
-
-TEST_P(BadPlans, StopBeforeTheFirstStep) {
-    const Outcome outcome = RunPlanText(GetParam().text);
-    EXPECT_EQ(outcome.code, 2);
-    EXPECT_EQ(outcome.err, "cw32: plan: " + Where(GetParam().line) + GetParam().problem + "\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cw32, BadPlans,
-    ::testing::Values(
-        BadPlanCase{"OpenQuote", "log info one\n\nlog info \"two\n", 3, "the line ends inside double quotes"},
-        BadPlanCase{"UnknownSubcommand", "log info one\nlgo info two\n", 2, "unknown subcommand 'lgo'"},
-        BadPlanCase{"GlobalOptionAsStep", "--quiet\n", 1, "unknown subcommand '--quiet'"},
-        BadPlanCase{"NestedPlan", "log info one\nplan other.plan\n", 2, "a plan cannot run another plan"},
-        BadPlanCase{"SubcommandFromArgument", "set c date\n$c\n", 2,
-                    "the subcommand must be written out, not taken from an argument"},
-        BadPlanCase{"SetArity", "set only-name\n", 1, "set takes NAME VALUE"},
-        BadPlanCase{"NulByte", std::string("log info one\nlog info t\0o\n", 26), 2, "a NUL byte is not plan text"}),
-    [](const ::testing::TestParamInfo<BadPlanCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Plans, ArgumentNotSetFailsItsStep) {
     const Outcome outcome = RunPlanText("log info $missing\n");

@@ -4,13 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#if defined(_WIN32)
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
+#include <algorithm>
 
 namespace cw32::regfile {
 namespace {
@@ -30,43 +24,28 @@ std::vector<BYTE> Bytes(std::initializer_list<int> values) {
 class RegFile : public ::testing::Test {
 protected:
     void SetUp() override {
-#if defined(_WIN32)
-        const int pid = _getpid();
-#else
-        const int pid = static_cast<int>(getpid());
-#endif
-        root_ = L"HKEY_CURRENT_USER\\Software\\cw32-regfile-" + std::to_wstring(pid);
+        root_ = L"HKEY_CURRENT_USER\\Software\\cw32-regfile-" + std::to_wstring(GetCurrentProcessId());
         Remove();
     }
     void TearDown() override { Remove(); }
     void Remove() {
-        Section gone;
-        gone.path = root_;
-        gone.remove = true;
         std::wstring where;
-        ASSERT_EQ(ApplySections({gone}, where), ERROR_SUCCESS) << "cannot clean up " << where.size();
+        ASSERT_EQ(ApplySections({Section{root_, true}}, where), ERROR_SUCCESS) << "cannot clean up " << where.size();
     }
     static Value Make(const std::wstring& name, DWORD type, std::vector<BYTE> data) {
-        Value v;
-        v.name = name;
-        v.type = type;
-        v.data = std::move(data);
-        return v;
+        return Value{name, type, std::move(data)};
     }
     std::wstring root_;
 };
 
 bool SameSections(const std::vector<Section>& a, const std::vector<Section>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].path != b[i].path || a[i].values.size() != b[i].values.size()) return false;
-        for (std::size_t k = 0; k < a[i].values.size(); ++k) {
-            const Value& x = a[i].values[k];
-            const Value& y = b[i].values[k];
-            if (x.name != y.name || x.type != y.type || x.data != y.data) return false;
-        }
-    }
-    return true;
+    const auto same_value = [](const Value& x, const Value& y) {
+        return x.name == y.name && x.type == y.type && x.data == y.data;
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](const Section& x, const Section& y) {
+        return x.path == y.path && std::equal(x.values.begin(), x.values.end(), y.values.begin(), y.values.end(),
+                                              same_value);
+    });
 }
 
 TEST_F(RegFile, WritesTheEditorsFormat) {
@@ -81,10 +60,7 @@ TEST_F(RegFile, WritesTheEditorsFormat) {
         Make(L"Empty", REG_BINARY, {}),
         Make(L"Big", REG_QWORD, Bytes({1, 0, 0, 0, 0, 0, 0, 0})),
     };
-    Section removed;
-    removed.path = L"HKEY_CURRENT_USER\\Software\\Old";
-    removed.remove = true;
-    EXPECT_EQ(WriteText({section, removed}),
+    EXPECT_EQ(WriteText({section, Section{L"HKEY_CURRENT_USER\\Software\\Old", true}}),
               L"Windows Registry Editor Version 5.00\r\n"
               L"\r\n[HKEY_CURRENT_USER\\Software\\Example]\r\n"
               L"@=\"default\"\r\n"
@@ -183,14 +159,12 @@ TEST_F(RegFile, ImportsAFileWrittenByTheWindowsEditor) {
             Make(L"Blob", REG_BINARY, Bytes({0xde, 0xad, 0xbe, 0xef})),
         };
         for (const Value& want : expected) {
-            bool found = false;
-            for (const Value& got : tree[0].values) {
-                if (got.name != want.name) continue;
-                found = true;
-                EXPECT_EQ(got.type, want.type) << std::string(want.name.begin(), want.name.end());
-                EXPECT_EQ(got.data, want.data) << std::string(want.name.begin(), want.name.end());
-            }
-            EXPECT_TRUE(found) << std::string(want.name.begin(), want.name.end());
+            SCOPED_TRACE(std::string(want.name.begin(), want.name.end()));
+            const auto got = std::find_if(tree[0].values.begin(), tree[0].values.end(),
+                                          [&](const Value& v) { return v.name == want.name; });
+            ASSERT_NE(got, tree[0].values.end());
+            EXPECT_EQ(got->type, want.type);
+            EXPECT_EQ(got->data, want.data);
         }
         Remove();
     }
@@ -198,9 +172,8 @@ TEST_F(RegFile, ImportsAFileWrittenByTheWindowsEditor) {
 
 TEST_F(RegFile, DeletionLinesRemoveValuesAndTrees) {
     std::wstring where;
-    Section make;
-    make.path = root_ + L"\\a\\b";
-    make.values = {Make(L"keep", REG_DWORD, Bytes({1, 0, 0, 0})), Make(L"drop", REG_DWORD, Bytes({2, 0, 0, 0}))};
+    const Section make{root_ + L"\\a\\b", false,
+                       {Make(L"keep", REG_DWORD, Bytes({1, 0, 0, 0})), Make(L"drop", REG_DWORD, Bytes({2, 0, 0, 0}))}};
     ASSERT_EQ(ApplySections({make}, where), ERROR_SUCCESS);
     std::vector<Section> sections;
     std::wstring error;
