@@ -38,22 +38,20 @@ TEST(GetArg, TakesValuesOffTheFront) {
              Case{L"a\\;b;c;", L";", L"a;b", L"c;"},
              Case{L"x\\\\;y;", L";", L"x\\", L"y;"},          // even run: the separator ends the value
              Case{L"x\\\\\\;y;", L";", L"x\\;y", L""},        // odd run: it belongs to the value
-             Case{L"a\\;b", L";", L"a;b", L""},
-             Case{L"one|two", L"|", L"one", L"two"},
              Case{L"a;b|c|", L"|", L"a;b", L"c|"},            // another separator is plain text
-             Case{L";;", L";", L"", L";"},
              Case{L"\\\\", L";", L"\\", L""},
              Case{L"ab", L"", L"ab", L""},                    // an empty separator never matches
              Case{L"a::b::", L"::", L"a", L"b::"},
          }) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.list)));
         CString list(c.list), value(L"old");
-        EXPECT_TRUE(GetArg(list, value, c.separator)) << testing::PrintToString(std::wstring(c.list));
-        EXPECT_STREQ(value.GetString(), c.value) << testing::PrintToString(std::wstring(c.list));
-        EXPECT_STREQ(list.GetString(), c.rest) << testing::PrintToString(std::wstring(c.list));
+        EXPECT_TRUE(GetArg(list, value, c.separator));
+        EXPECT_STREQ(value.GetString(), c.value);
+        EXPECT_STREQ(list.GetString(), c.rest);
     }
 }
 
-TEST(GetArg, EmptyListGivesFalseAndLeavesTheValue) {
+TEST(GetArg, EmptyListGivesFalseAndLeavesTheValueAndNullSeparatorTakesAll) {
     CString list, value(L"kept");
     EXPECT_FALSE(GetArg(list, value, L";"));
     EXPECT_STREQ(value.GetString(), L"kept");
@@ -61,35 +59,29 @@ TEST(GetArg, EmptyListGivesFalseAndLeavesTheValue) {
     EXPECT_TRUE(GetArg(one, value, L";"));
     EXPECT_FALSE(GetArg(one, value, L";"));
     EXPECT_STREQ(value.GetString(), L"");
-}
-
-TEST(GetArg, NullSeparatorReadsTheWholeListAsOneValue) {
-    CString list(L"a;b"), value;
-    EXPECT_TRUE(GetArg(list, value, nullptr));
+    CString whole(L"a;b");
+    EXPECT_TRUE(GetArg(whole, value, nullptr));
     EXPECT_STREQ(value.GetString(), L"a;b");
-    EXPECT_TRUE(list.IsEmpty());
+    EXPECT_TRUE(whole.IsEmpty());
 }
 
-TEST(WriteArg, AppendsEscapedValueAndSeparator) {
+TEST(WriteArg, AppendsOrPrependsTheEscapedValueAndSeparator) {
     CString list;
     WriteArg(list, L"a;b", L";");
     WriteArg(list, L"c", L";");
     EXPECT_STREQ(list.GetString(), L"a\\;b;c;");
-    EXPECT_EQ(ReadAll(list, L";"), (Values{L"a;b", L"c"}));
     WriteArg(list, L"d\\", L";");
     EXPECT_STREQ(list.GetString(), L"a\\;b;c;d\\\\;");
     CString nulls;
     WriteArg(nulls, nullptr, L"|");
     EXPECT_STREQ(nulls.GetString(), L"|");
-}
 
-TEST(PrependArg, InsertsAtTheFront) {
-    CString list(L"a;");
-    PrependArg(list, L"z", L";");
-    EXPECT_STREQ(list.GetString(), L"z;a;");
-    PrependArg(list, L"x;\\", L";");
-    EXPECT_STREQ(list.GetString(), L"x\\;\\\\;z;a;");
-    EXPECT_EQ(ReadAll(list, L";"), (Values{L"x;\\", L"z", L"a"}));
+    CString front(L"a;");
+    PrependArg(front, L"z", L";");
+    EXPECT_STREQ(front.GetString(), L"z;a;");
+    PrependArg(front, L"x;\\", L";");
+    EXPECT_STREQ(front.GetString(), L"x\\;\\\\;z;a;");
+    EXPECT_EQ(ReadAll(front, L";"), (Values{L"x;\\", L"z", L"a"}));
 }
 
 TEST(PeekArg, AnswersLikeGetArgAndKeepsTheList) {

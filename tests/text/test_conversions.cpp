@@ -27,8 +27,6 @@ TEST(WideToAnsi, EncodesAsRfc3629WithLoneSurrogatesKept) {
     };
     const std::vector<Case> cases = {
         {L"abc", {0x61, 0x62, 0x63}},
-        {Units({0xE9}), {0xC3, 0xA9}},
-        {Units({0x20AC}), {0xE2, 0x82, 0xAC}},
         {Units({0xD83D, 0xDE00}), {0xF0, 0x9F, 0x98, 0x80}},          // a pair
         {Units({0xD800, 0x41}), {0xED, 0xA0, 0x80, 0x41}},            // lone high, then 'A'
         {Units({0xDC00}), {0xED, 0xB0, 0x80}},                        // lone low
@@ -72,7 +70,6 @@ TEST(AnsiToWide, DecodesAsTheSystemDoes) {
     };
     const std::vector<Case> cases = {
         {"\xC3\xA9", Units({0xE9})},
-        {"abc", L"abc"},
         {"", L""},
         {"a\xFF" "b", Units({0x61, 0xFFFD, 0x62})},       // a byte that never starts a sequence
         {"\xC3", Units({0xFFFD})},                        // truncated at the end
@@ -108,7 +105,7 @@ TEST(Stamps, DateAndTimeHaveTheirShapes) {
     EXPECT_LE(hour, 12);
 }
 
-TEST(GetSystemMessage, MissingFileTextEndsWithItsLineBreak) {
+TEST(GetSystemMessage, TextEndsWithItsLineBreakAndUnknownIdsGiveFalse) {
     CString text(L"stale");
     ASSERT_TRUE(GetSystemMessage(2, text, 0));
     ASSERT_GE(text.GetLength(), 2);
@@ -116,10 +113,6 @@ TEST(GetSystemMessage, MissingFileTextEndsWithItsLineBreak) {
 #if !defined(CW32_TESTS_UNDER_WINE)
     EXPECT_STREQ(text.GetString(), L"The system cannot find the file specified.\r\n");  // Wine's wording differs
 #endif
-}
-
-TEST(GetSystemMessage, UnknownIdGivesFalseAndEmptyText) {
-    CString text(L"stale");
     EXPECT_FALSE(GetSystemMessage(0x2FFFFFFF, text, 0));
     EXPECT_TRUE(text.IsEmpty());
 }

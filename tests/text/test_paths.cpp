@@ -31,29 +31,27 @@ TEST(mySplitPath, FollowsTheRuntimeConventions) {
              Case{L"/usr/lib/", L"", L"/usr/lib/", L"", L""},
              Case{L"x:y:z.w", L"x:", L"", L"y:z", L".w"},     // only the second character makes a drive
              Case{L"file.", L"", L"", L"file", L"."},
-             Case{L"C:\\Program Files (x86)\\App_1-2.0", L"C:", L"\\Program Files (x86)\\", L"App_1-2", L".0"},
          }) {
+        SCOPED_TRACE(Show(c.path));
         CString drive(L"old"), dir(L"old"), name(L"old"), ext(L"old");
         mySplitPath(c.path, &drive, &dir, &name, &ext);
-        EXPECT_STREQ(drive.GetString(), c.drive) << Show(c.path);
-        EXPECT_STREQ(dir.GetString(), c.dir) << Show(c.path);
-        EXPECT_STREQ(name.GetString(), c.name) << Show(c.path);
-        EXPECT_STREQ(ext.GetString(), c.ext) << Show(c.path);
+        EXPECT_STREQ(drive.GetString(), c.drive);
+        EXPECT_STREQ(dir.GetString(), c.dir);
+        EXPECT_STREQ(name.GetString(), c.name);
+        EXPECT_STREQ(ext.GetString(), c.ext);
     }
 }
 
-TEST(mySplitPath, NullOutputsAreSkipped) {
+TEST(mySplitPath, NullOutputsAreSkippedAndNoPartIsCut) {
     CString dir(L"old"), ext(L"old");
     mySplitPath(L"C:\\a\\b.c", nullptr, &dir, nullptr, &ext);
     EXPECT_STREQ(dir.GetString(), L"\\a\\");
     EXPECT_STREQ(ext.GetString(), L".c");
     mySplitPath(L"C:\\a\\b.c", nullptr, nullptr, nullptr, nullptr);  // nothing wanted, nothing happens
-}
 
-TEST(mySplitPath, NoPartIsCutWhateverItsLength) {
-    const std::wstring longName(1000, L'n');
+    const std::wstring longName(1000, L'n');  // no part is cut, whatever its length
     const std::wstring path = L"C:\\" + longName + L"\\" + longName + L"." + longName;
-    CString dir, name, ext;
+    CString name;
     mySplitPath(path.c_str(), nullptr, &dir, &name, &ext);
     EXPECT_EQ(std::wstring(dir.GetString()), L"\\" + longName + L"\\");
     EXPECT_EQ(std::wstring(name.GetString()), longName);
@@ -112,7 +110,7 @@ TEST(myGetTempPath, IsTheSystemsDirectoryWithItsSeparator) {
     EXPECT_STREQ(temp.GetString(), direct);
 }
 
-TEST(myGetShortPath, ExistingPathHasAShortForm) {
+TEST(myGetShortPath, ExistingPathHasAShortFormAndAMissingOneNone) {
     const CString temp = myGetTempPath();
     int count = -1;
     const CString shortForm = myGetShortPath(temp, count);
@@ -121,11 +119,8 @@ TEST(myGetShortPath, ExistingPathHasAShortForm) {
 #if !defined(_WIN32)
     EXPECT_STREQ(shortForm.GetString(), temp.GetString());  // no short names: the path itself
 #endif
-}
-
-TEST(myGetShortPath, MissingPathComesBackUnchangedWithCountZero) {
-    const CString missing = myGetTempPath() + L"cw32-no-such-entry-4711";
-    int count = -1;
+    const CString missing = temp + L"cw32-no-such-entry-4711";  // unchanged, with count zero
+    count = -1;
     EXPECT_STREQ(myGetShortPath(missing, count).GetString(), missing.GetString());
     EXPECT_EQ(count, 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -147,16 +142,12 @@ TEST(PathIsAscii, AcceptsOnlyThePlainCharacterSet) {
     };
     for (const Case& c : {
              Case{L"C:\\Program Files (x86)\\App_1-2.0", true},
-             Case{L"C:\\TEMP", true},
              Case{L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.\\:() ", true},
              Case{L"C:/Temp", false},
              Case{L"C:\\Donn\u00e9es", false},
              Case{L"", false},
              Case{L"a,b", false},
-             Case{L"it's", false},
              Case{L"tab\there", false},
-             Case{L"a+b", false},
-             Case{L"[x]", false},
              Case{L"\u212a", false},    // the Kelvin sign is not the letter k
              Case{L"\u0130", false},    // nor is the dotted capital I an i
              Case{L"\uff21", false},    // nor a full-width A
