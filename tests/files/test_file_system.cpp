@@ -14,24 +14,18 @@ using cw32test::ScratchDir;
 
 constexpr DWORD kFailed = 0xFFFFFFFFu;
 
-// ---- Attributes ------------------------------------------------------------------------
-
-TEST(FileAttributes, ReportFilesFoldersAndReadOnly) {
+TEST(FileAttributes, ReportFilesFoldersReadOnlyAndMisses) {
     ScratchDir dir;
     dir.WriteFile(L"plain.txt", "x");
     dir.MakeDir(L"folder");
-    const DWORD file = GetFileAttributesW(dir.W(L"plain.txt").c_str());
-    EXPECT_EQ(file & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY), 0u);
+    const std::wstring plain = dir.W(L"plain.txt");
+    EXPECT_EQ(GetFileAttributesW(plain.c_str()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY), 0u);
     EXPECT_NE(GetFileAttributesW(dir.W(L"folder").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    ASSERT_TRUE(SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_NE(GetFileAttributesW(plain.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ASSERT_TRUE(SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(GetFileAttributesW(plain.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 
-    ASSERT_TRUE(SetFileAttributesW(dir.W(L"plain.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_NE(GetFileAttributesW(dir.W(L"plain.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    ASSERT_TRUE(SetFileAttributesW(dir.W(L"plain.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
-    EXPECT_EQ(GetFileAttributesW(dir.W(L"plain.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-}
-
-TEST(FileAttributes, MissingNamesTellFileFromFolder) {
-    ScratchDir dir;
     SetLastError(0);
     EXPECT_EQ(GetFileAttributesW(dir.W(L"nothing.txt").c_str()), kFailed);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -41,69 +35,47 @@ TEST(FileAttributes, MissingNamesTellFileFromFolder) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-// ---- DeleteFileW ---------------------------------------------------------------------------
-
-struct DeleteCase {
-    const char* name;
-    const wchar_t* target;
-    bool ok;
-    DWORD error;
-};
-
-TEST(DeletingFiles, FollowsTheWindowsRules) {
-    const DeleteCase cases[] = {
-        {"a plain file", L"plain.txt", true, 0},
-        {"a read-only file", L"locked.txt", false, ERROR_ACCESS_DENIED},
-        {"a folder", L"folder", false, ERROR_ACCESS_DENIED},
-        {"a missing file", L"missing.txt", false, ERROR_FILE_NOT_FOUND},
-        {"a missing folder on the way", L"gone\\x.txt", false, ERROR_PATH_NOT_FOUND},
+// Each row starts from the same folder: src.txt, old.txt, read-only locked.txt and a folder.
+TEST(DeletingAndCopyingFiles, FollowTheWindowsRules) {
+    struct Case {
+        const char* name;
+        bool copy;  // CopyFileW(from, to, fail_if_exists), else DeleteFileW(from)
+        const wchar_t* from;
+        const wchar_t* to;
+        bool fail_if_exists;
+        bool ok;
+        DWORD error;
+    } cases[] = {
+        {"delete a plain file", false, L"src.txt", nullptr, false, true, 0},
+        {"delete a read-only file", false, L"locked.txt", nullptr, false, false, ERROR_ACCESS_DENIED},
+        {"delete a folder", false, L"folder", nullptr, false, false, ERROR_ACCESS_DENIED},
+        {"delete a missing file", false, L"missing.txt", nullptr, false, false, ERROR_FILE_NOT_FOUND},
+        {"delete below a missing folder", false, L"gone\\x.txt", nullptr, false, false, ERROR_PATH_NOT_FOUND},
+        {"copy to a new name", true, L"src.txt", L"new.txt", false, true, 0},
+        {"copy over an existing file", true, L"src.txt", L"old.txt", false, true, 0},
+        {"copy over an existing file, refused", true, L"src.txt", L"old.txt", true, false, ERROR_FILE_EXISTS},
+        {"copy from a missing file", true, L"missing.txt", L"new.txt", false, false, ERROR_FILE_NOT_FOUND},
+        {"copy into a missing folder", true, L"src.txt", L"gone\\new.txt", false, false, ERROR_PATH_NOT_FOUND},
     };
-    for (const DeleteCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScratchDir dir;
-        dir.WriteFile(L"plain.txt", "a");
-        dir.WriteFile(L"locked.txt", "b");
-        dir.SetReadOnly(L"locked.txt", true);
-        dir.MakeDir(L"folder");
-        SetLastError(0);
-        EXPECT_EQ(DeleteFileW(dir.W(c.target).c_str()) != FALSE, c.ok);
-        if (!c.ok) {
-            EXPECT_EQ(GetLastError(), c.error);
-        }
-        EXPECT_EQ(dir.Exists(c.target), !c.ok && c.error == ERROR_ACCESS_DENIED);
-    }
-}
-
-// ---- CopyFileW -----------------------------------------------------------------------------
-
-struct CopyCase {
-    const char* name;
-    const wchar_t* from;
-    const wchar_t* to;
-    bool fail_if_exists;
-    bool ok;
-    DWORD error;
-};
-
-TEST(CopyingFiles, FollowsTheWindowsRules) {
-    const CopyCase cases[] = {
-        {"to a new name", L"src.txt", L"new.txt", false, true, 0},
-        {"over an existing file", L"src.txt", L"old.txt", false, true, 0},
-        {"over an existing file, refused", L"src.txt", L"old.txt", true, false, ERROR_FILE_EXISTS},
-        {"from a missing file", L"missing.txt", L"new.txt", false, false, ERROR_FILE_NOT_FOUND},
-        {"into a missing folder", L"src.txt", L"gone\\new.txt", false, false, ERROR_PATH_NOT_FOUND},
-    };
-    for (const CopyCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         dir.WriteFile(L"src.txt", "source bytes\r\n");
         dir.WriteFile(L"old.txt", "old");
+        dir.WriteFile(L"locked.txt", "b");
+        dir.SetReadOnly(L"locked.txt", true);
+        dir.MakeDir(L"folder");
         SetLastError(0);
-        EXPECT_EQ(CopyFileW(dir.W(c.from).c_str(), dir.W(c.to).c_str(), c.fail_if_exists) != FALSE, c.ok);
-        if (c.ok) {
-            EXPECT_EQ(dir.ReadFile(c.to), "source bytes\r\n");
-        } else {
+        const BOOL ok = c.copy ? CopyFileW(dir.W(c.from).c_str(), dir.W(c.to).c_str(), c.fail_if_exists)
+                               : DeleteFileW(dir.W(c.from).c_str());
+        EXPECT_EQ(ok != FALSE, c.ok);
+        if (!c.ok) {
             EXPECT_EQ(GetLastError(), c.error);
+        }
+        if (c.copy && c.ok) {
+            EXPECT_EQ(dir.ReadFile(c.to), "source bytes\r\n");
+        } else if (!c.copy) {
+            EXPECT_EQ(dir.Exists(c.from), !c.ok && c.error == ERROR_ACCESS_DENIED);
         }
     }
 }
@@ -128,8 +100,6 @@ TEST(CopyingFiles, KeepsTheReadOnlyAttribute) {
     ASSERT_TRUE(CopyFileW(dir.W(L"src.txt").c_str(), dir.W(L"copy.txt").c_str(), TRUE));
     EXPECT_NE(GetFileAttributesW(dir.W(L"copy.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
-
-// ---- Folders -------------------------------------------------------------------------------
 
 TEST(Directories, CreateAndRemoveFollowTheWindowsRules) {
     ScratchDir dir;
@@ -163,8 +133,6 @@ TEST(Directories, CreateAndRemoveFollowTheWindowsRules) {
     EXPECT_TRUE(dir.Exists(L"full\\file.txt"));
 }
 
-// ---- FindFirstFileW / FindNextFileW --------------------------------------------------------
-
 std::vector<std::wstring> FindAll(const std::wstring& pattern, DWORD* error = nullptr) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
@@ -193,9 +161,7 @@ TEST(FindFiles, WildcardsFollowTheWindowsRules) {
         {L"*", {L".", L"..", L"B.TXT", L"a.text", L"a.txt", L"ab", L"abc", L"readme", L"x.tar.gz"}},
         {L"*.*", {L".", L"..", L"B.TXT", L"a.text", L"a.txt", L"ab", L"abc", L"readme", L"x.tar.gz"}},
         {L"*.txt", {L"B.TXT", L"a.txt"}},
-        {L"*.gz", {L"x.tar.gz"}},
         {L"a?", {L"ab"}},
-        {L"a?c", {L"abc"}},
         {L"A*", {L"a.text", L"a.txt", L"ab", L"abc"}},
         {L"readme", {L"readme"}},
         {L"*.tar.*", {L"x.tar.gz"}},
@@ -243,8 +209,6 @@ TEST(FindFiles, ReportsSizesAndFolderBits) {
     EXPECT_TRUE(FindClose(find));
 }
 
-// ---- SHFileOperationW FO_COPY --------------------------------------------------------------
-
 int ShellCopy(const std::wstring& from, const std::wstring& to) {
     std::wstring from_list = from + L'\0';
     std::wstring to_list = to + L'\0';
@@ -280,7 +244,7 @@ TEST(ShellCopy, FollowsTheShellDestinationRules) {
     }
 }
 
-TEST(ShellCopy, OverwritesWithoutAskingEvenReadOnlyFiles) {
+TEST(ShellCopy, OverwritesWithoutAskingEvenReadOnlyFilesAndFailsOnAMissingSource) {
     ScratchDir dir;
     dir.WriteFile(L"tree\\a.txt", "new");
     dir.WriteFile(L"dest\\tree\\a.txt", "old");
@@ -289,12 +253,8 @@ TEST(ShellCopy, OverwritesWithoutAskingEvenReadOnlyFiles) {
     EXPECT_EQ(ShellCopy(dir.W(L"tree"), dir.W(L"dest")), 0);
     EXPECT_EQ(dir.ReadFile(L"dest\\tree\\a.txt"), "new");
     EXPECT_EQ(dir.ReadFile(L"dest\\tree\\keep.txt"), "kept");
-}
-
-TEST(ShellCopy, MissingSourceFails) {
-    ScratchDir dir;
-    EXPECT_NE(ShellCopy(dir.W(L"missing"), dir.W(L"dest")), 0);
-    EXPECT_FALSE(dir.Exists(L"dest"));
+    EXPECT_NE(ShellCopy(dir.W(L"missing"), dir.W(L"elsewhere")), 0);
+    EXPECT_FALSE(dir.Exists(L"elsewhere"));
 }
 
 }  // namespace

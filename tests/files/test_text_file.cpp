@@ -50,7 +50,7 @@ TEST(TextFile, OtherEncodingsWriteNothing) {
     }
 }
 
-TEST(TextFile, ClosedObjectsRefuseEverything) {
+TEST(TextFile, ClosedObjectsRefuseEverythingAndCloseOnlyOnce) {
     ScratchDir dir;
     CTextFile unopened;
     EXPECT_FALSE(unopened.Write(L"x"));
@@ -62,17 +62,14 @@ TEST(TextFile, ClosedObjectsRefuseEverything) {
     CTextFile missing(dir.W(L"no-folder\\out.txt").c_str(), kCreateWrite, 1);  // fails silently
     EXPECT_FALSE(missing.WriteLine(L"x"));
     EXPECT_FALSE(missing.Open(dir.W(L"no-folder\\out.txt").c_str(), kCreateWrite));
-}
 
-TEST(TextFile, CloseTwiceGivesTrueThenFalse) {
-    ScratchDir dir;
-    CTextFile file;
+    CTextFile file;  // closing twice: true, then false
     ASSERT_TRUE(file.Open(dir.W(L"out.txt").c_str(), kCreateWrite));
     EXPECT_TRUE(file.Close());
     EXPECT_FALSE(file.Close());
 }
 
-TEST(TextFile, SeekToEndAppendsToKeptContents) {
+TEST(TextFile, SeekToEndAppendsAndCreateTruncates) {
     ScratchDir dir;
     dir.WriteFile(L"log.txt", "first\r\n");
     {
@@ -81,10 +78,7 @@ TEST(TextFile, SeekToEndAppendsToKeptContents) {
         EXPECT_TRUE(file.WriteLine(L"second"));
     }
     EXPECT_EQ(dir.ReadFile(L"log.txt"), "first\r\nsecond\r\n");
-}
 
-TEST(TextFile, CreateTruncatesAndDestructorCloses) {
-    ScratchDir dir;
     dir.WriteFile(L"out.txt", "old contents");
     {
         CTextFile file(dir.W(L"out.txt").c_str(), kCreateWrite, 1);
