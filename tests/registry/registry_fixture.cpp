@@ -2,27 +2,15 @@
 #include "registry_fixture.h"
 
 #include <atomic>
-#include <cstdlib>
 
 #if defined(_WIN32)
 #include <aclapi.h>
-#include <process.h>
-#else
-#include <unistd.h>
 #endif
 
 namespace cw32test {
 namespace {
 
 std::atomic<int> g_counter{0};
-
-int ProcessId() {
-#if defined(_WIN32)
-    return _getpid();
-#else
-    return static_cast<int>(getpid());
-#endif
-}
 
 #if defined(_WIN32)
 // Replaces the key's DACL: empty (nobody may do anything) or one ACE for Everyone.
@@ -84,29 +72,16 @@ LONG Unprotect(HKEY root, const std::wstring& subkey) {
 #endif
 }
 
-void SetEnv(const wchar_t* name, const wchar_t* value) {
-#if defined(_WIN32)
-    SetEnvironmentVariableW(name, value);
-#else
-    std::wstring n(name), v(value);
-    setenv(std::string(n.begin(), n.end()).c_str(), std::string(v.begin(), v.end()).c_str(), 1);
-#endif
-}
-
 std::vector<BYTE> StringBytes(const std::wstring& text) {
     const BYTE* p = reinterpret_cast<const BYTE*>(text.c_str());
     return std::vector<BYTE>(p, p + (text.size() + 1) * sizeof(wchar_t));
 }
 
 void RegistryTest::SetUp() {
-    base_ = L"Software\\cw32-test-" + std::to_wstring(ProcessId()) + L"-" + std::to_wstring(++g_counter);
+    base_ = L"Software\\cw32-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++g_counter);
     full_ = L"HKEY_CURRENT_USER\\" + base_;
     DeleteTree(HKEY_CURRENT_USER, base_);  // a leftover of a killed earlier run
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, base_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    MakeKey(L"");
 }
 
 void RegistryTest::TearDown() {
@@ -114,13 +89,7 @@ void RegistryTest::TearDown() {
     EXPECT_EQ(DeleteTree(HKEY_CURRENT_USER, base_), ERROR_SUCCESS) << "the test's key was not removed";
 }
 
-void RegistryTest::MakeKey(const std::wstring& relative) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Sub(relative).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
+void RegistryTest::MakeKey(const std::wstring& relative) { SetRaw(relative, nullptr, 0, nullptr, 0); }
 
 void RegistryTest::SetRaw(const std::wstring& relative, const wchar_t* name, DWORD type, const void* data,
                           DWORD size) {
@@ -128,7 +97,9 @@ void RegistryTest::SetRaw(const std::wstring& relative, const wchar_t* name, DWO
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Sub(relative).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               &key, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    if (name) {
+        EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    }
     RegCloseKey(key);
 }
 

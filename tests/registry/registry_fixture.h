@@ -21,9 +21,6 @@ enum class Protection { DenyAll, ReadOnly };
 LONG Protect(HKEY root, const std::wstring& subkey, Protection protection);
 LONG Unprotect(HKEY root, const std::wstring& subkey);
 
-// Sets a process environment variable (for REG_EXPAND_SZ expansion).
-void SetEnv(const wchar_t* name, const wchar_t* value);
-
 // The byte image of a string as the registry stores it: its wchar_t units and one NUL.
 std::vector<BYTE> StringBytes(const std::wstring& text);
 
@@ -35,7 +32,7 @@ protected:
     // "Software\cw32-test-..." below HKEY_CURRENT_USER, and the same with the hive name in front.
     std::wstring base_;
     std::wstring full_;
-    // Makes `relative` below the test's key (all levels), leaves nothing open.
+    // Makes `relative` below the test's key (all levels) and, given a name, sets that value.
     void MakeKey(const std::wstring& relative);
     void SetRaw(const std::wstring& relative, const wchar_t* name, DWORD type, const void* data, DWORD size);
     bool KeyExists(const std::wstring& relative);

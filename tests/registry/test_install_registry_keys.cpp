@@ -33,22 +33,18 @@ TEST_F(InstallRegistryKeys, FullPathsNeedAKnownHiveAndABackslash) {
     }
 }
 
-TEST_F(InstallRegistryKeys, KeyPathNamesTheHiveOnlyForPredefinedRoots) {
+TEST_F(InstallRegistryKeys, KeyPathNamesTheHiveOnlyForPredefinedRootsAndOutlivesAFailedOpen) {
     MakeKey(L"parent\\Sub");
     CInstallRegistry parent, child;
     ASSERT_TRUE(parent.OpenKey(HKEY_CURRENT_USER, CString(Sub(L"parent").c_str()), KEY_READ));
     EXPECT_STREQ(parent.GetKeyPath().GetString(), (full_ + L"\\parent").c_str());
     ASSERT_TRUE(child.OpenKey(parent.GetHKEY(), L"Sub", KEY_READ));
     EXPECT_STREQ(child.GetKeyPath().GetString(), L"Sub");
-}
-
-TEST_F(InstallRegistryKeys, AFailedOpenClosesTheKeyAndKeepsThePath) {
-    CInstallRegistry reg;
-    ASSERT_TRUE(reg.OpenKey(HKEY_CURRENT_USER, CString(base_.c_str()), KEY_READ));
-    EXPECT_FALSE(reg.OpenKey(HKEY_CURRENT_USER, CString(Sub(L"absent").c_str()), KEY_READ));
+    // A failed open closes the key and keeps the path.
+    EXPECT_FALSE(parent.OpenKey(HKEY_CURRENT_USER, CString(Sub(L"absent").c_str()), KEY_READ));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(reg.GetHKEY(), nullptr);
-    EXPECT_STREQ(reg.GetKeyPath().GetString(), full_.c_str());
+    EXPECT_EQ(parent.GetHKEY(), nullptr);
+    EXPECT_STREQ(parent.GetKeyPath().GetString(), (full_ + L"\\parent").c_str());
 }
 
 TEST_F(InstallRegistryKeys, CreateMakesEveryLevelAndOpensExistingKeys) {
@@ -83,7 +79,7 @@ TEST_F(InstallRegistryKeys, AccessDeniedThrowsFromOpenButNotFromCreate) {
     EXPECT_THROW(reg.DeleteKey(CString((full_ + L"\\sealed").c_str())), long);
 }
 
-TEST_F(InstallRegistryKeys, DeleteKeyRemovesAWholeTree) {
+TEST_F(InstallRegistryKeys, DeleteKeyRemovesAWholeTreeAndRefusesNoSubkey) {
     for (const wchar_t* key : {L"tree\\one\\deep", L"tree\\one\\deeper", L"tree\\two", L"tree\\three\\x"})
         MakeKey(key);
     SetRaw(L"tree\\one", L"value", REG_DWORD, "\1\0\0\0", 4);
@@ -93,6 +89,13 @@ TEST_F(InstallRegistryKeys, DeleteKeyRemovesAWholeTree) {
     EXPECT_TRUE(KeyExists(L""));
     EXPECT_FALSE(reg.DeleteKey(HKEY_CURRENT_USER, CString(Sub(L"tree").c_str())));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    for (const wchar_t* empty : {L"HKEY_CURRENT_USER\\", L"HKEY_CURRENT_USER"}) {  // no subkey: refused
+        EXPECT_FALSE(reg.DeleteKey(empty));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    }
+    EXPECT_FALSE(reg.DeleteKey(HKEY_CURRENT_USER, L""));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(KeyExists(L""));
 }
 
 TEST_F(InstallRegistryKeys, DeleteKeyStepsOverASubkeyItCannotDelete) {
@@ -106,17 +109,6 @@ TEST_F(InstallRegistryKeys, DeleteKeyStepsOverASubkeyItCannotDelete) {
     EXPECT_FALSE(reg.DeleteKey(HKEY_CURRENT_USER, CString(Sub(L"tree").c_str())));
     EXPECT_TRUE(KeyExists(L"tree\\b"));
     for (const wchar_t* gone : {L"tree\\a", L"tree\\c", L"tree\\d"}) EXPECT_FALSE(KeyExists(gone)) << gone[5];
-}
-
-TEST_F(InstallRegistryKeys, DeleteKeyRefusesAnEmptySubkey) {
-    CInstallRegistry reg;
-    EXPECT_FALSE(reg.DeleteKey(HKEY_CURRENT_USER, L""));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_FALSE(reg.DeleteKey(L"HKEY_CURRENT_USER\\"));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_FALSE(reg.DeleteKey(L"HKEY_CURRENT_USER"));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_TRUE(KeyExists(L""));
 }
 
 TEST_F(InstallRegistryKeys, CopiesReferToTheSameKeyAndOutliveTheOriginal) {

@@ -14,7 +14,7 @@ const wchar_t kWebRoot[] = L"SYSTEM\\CurrentControlSet\\Services\\W3SVC";
 
 class RegistrySearch : public RegistryTest {};
 
-TEST_F(RegistrySearch, ValuesComeBackAsText) {
+TEST_F(RegistrySearch, ValuesComeBackAsTextAndDeniedKeysThrow) {
     const DWORD answer = 42, all_ones = 0xFFFFFFFF;
     const wchar_t multi[] = L"a\0b\0";
     SetRaw(L"k", L"sz", REG_SZ, L"text", 5 * sizeof(wchar_t));
@@ -45,20 +45,10 @@ TEST_F(RegistrySearch, ValuesComeBackAsText) {
         CString found = CInstallRegistry::searchRegistry(c.path, c.name, c.type);
         EXPECT_STREQ(found.GetString(), c.expected) << c.name[0];
     }
-}
-
-TEST_F(RegistrySearch, DeniedKeysThrowOutOfTheSearch) {
-    MakeKey(L"sealed");
+    MakeKey(L"sealed");  // a denied key throws out of the search
     protected_ = {Sub(L"sealed")};
     ASSERT_EQ(Protect(HKEY_CURRENT_USER, Sub(L"sealed"), Protection::DenyAll), ERROR_SUCCESS);
     EXPECT_THROW(CInstallRegistry::searchRegistry((full_ + L"\\sealed").c_str(), L"x", L"2"), long);
-}
-
-TEST(RegistrySearchConstants, HaveTheirValues) {
-    EXPECT_EQ(CInstallRegistry::RegistrySearchType_Directory, 0);
-    EXPECT_EQ(CInstallRegistry::RegistrySearchType_FileName, 1);
-    EXPECT_EQ(CInstallRegistry::RegistrySearchType_RawValue, 2);
-    EXPECT_EQ(CInstallRegistry::RegistrySearchType_64bit, 16);
 }
 
 // The fixed keys below HKEY_LOCAL_MACHINE, made for a test and removed with what the test made.

@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(Win32Registry, SizeProbesReportTheNeededSize) {
+TEST_F(Win32Registry, SizeProbesReportTheNeededSizeAndMissesFileNotFound) {
     SetRaw(L"", L"text", REG_SZ, L"abc", 4 * sizeof(wchar_t));
     HKEY key = Open(L"");
     DWORD type = 0, size = 0;
@@ -43,12 +43,6 @@ TEST_F(Win32Registry, SizeProbesReportTheNeededSize) {
     size = sizeof exact;
     EXPECT_EQ(RegQueryValueExW(key, L"TEXT", nullptr, &type, reinterpret_cast<BYTE*>(exact), &size), ERROR_SUCCESS);
     EXPECT_STREQ(exact, L"abc");
-    RegCloseKey(key);
-}
-
-TEST_F(Win32Registry, MissingKeysAndValuesGiveFileNotFound) {
-    HKEY key = Open(L"");
-    DWORD size = 0;
     EXPECT_EQ(RegQueryValueExW(key, L"nothing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteValueW(key, L"nothing"), ERROR_FILE_NOT_FOUND);
     HKEY missing = nullptr;
@@ -159,7 +153,7 @@ TEST_F(Win32Registry, InfoReportsCountsAndLongestNames) {
     RegCloseKey(key);
 }
 
-TEST_F(Win32Registry, HandlesAllowOnlyWhatTheyWereOpenedFor) {
+TEST_F(Win32Registry, HandlesAndProtectedKeysAllowOnlyWhatTheyGrant) {
     MakeKey(L"k");
     HKEY key = Open(L"k", KEY_READ);
     DWORD one = 1;
@@ -171,15 +165,12 @@ TEST_F(Win32Registry, HandlesAllowOnlyWhatTheyWereOpenedFor) {
     EXPECT_EQ(RegQueryValueExW(key, L"x", nullptr, nullptr, reinterpret_cast<BYTE*>(&one), &size),
               ERROR_ACCESS_DENIED);
     RegCloseKey(key);
-}
 
-TEST_F(Win32Registry, ProtectedKeysRefuseWhatTheirProtectionDenies) {
     MakeKey(L"sealed");
     MakeKey(L"readonly");
     protected_ = {Sub(L"sealed"), Sub(L"readonly")};
     ASSERT_EQ(Protect(HKEY_CURRENT_USER, Sub(L"sealed"), Protection::DenyAll), ERROR_SUCCESS);
     ASSERT_EQ(Protect(HKEY_CURRENT_USER, Sub(L"readonly"), Protection::ReadOnly), ERROR_SUCCESS);
-    HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Sub(L"sealed").c_str(), 0, KEY_READ, &key), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Sub(L"readonly").c_str(), 0, KEY_ALL_ACCESS, &key),
               ERROR_ACCESS_DENIED);
@@ -201,7 +192,7 @@ TEST_F(Win32Registry, ReadOnlyKeysCannotBeDeleted) {
 }
 
 TEST_F(Win32Registry, ExpansionReplacesKnownNamesAndKeepsUnknownOnes) {
-    SetEnv(L"CW32_TEST_DIR", L"C:\\Base");
+    SetEnvironmentVariableW(L"CW32_TEST_DIR", L"C:\\Base");
     struct Case {
         const wchar_t* source;
         const wchar_t* expected;
