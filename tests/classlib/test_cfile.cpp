@@ -105,11 +105,7 @@ TEST(CFileOpen, MissingFolderIsABadPathAndNoPathIsRefused) {
 }
 
 TEST(CFileOpen, ShareModesDecideWhetherASecondOpenSucceeds) {
-    const struct {
-        UINT first;
-        UINT second;
-        bool second_opens;
-    } cases[] = {
+    const struct { UINT first; UINT second; bool second_opens; } cases[] = {
         {CFile::modeRead | CFile::shareExclusive, CFile::modeRead | CFile::shareDenyNone, false},
         {CFile::modeRead, CFile::modeRead | CFile::shareDenyNone, false},  // compatibility mode is exclusive
         {CFile::modeRead | CFile::shareDenyWrite, CFile::modeRead | CFile::shareDenyNone, true},
@@ -257,10 +253,7 @@ TEST(CFileLifetime, DestructorCloseAndAbortReleaseTheFile) {
     folder.Write(L"locked.txt", "x");
     const std::wstring path = folder.Path(L"locked.txt");
     const UINT exclusive = CFile::modeRead | CFile::shareExclusive;
-    const struct {
-        const char* name;
-        std::function<void(std::unique_ptr<CFile>&)> release;
-    } ways[] = {
+    const struct { const char* name; std::function<void(std::unique_ptr<CFile>&)> release; } ways[] = {
         {"destructor", [](std::unique_ptr<CFile>& f) { f.reset(); }},
         {"Close", [](std::unique_ptr<CFile>& f) { f->Close(); }},
         {"Abort", [](std::unique_ptr<CFile>& f) { f->Abort(); }},
@@ -280,16 +273,7 @@ TEST(CFileLifetime, DestructorCloseAndAbortReleaseTheFile) {
     }
 }
 
-TEST(CFileLifetime, CloseAndAbortTwiceAreHarmless) {
-    TempFolder folder;
-    CFile file(folder.Path(L"twice.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
-    file.Close();
-    EXPECT_NO_THROW(file.Close());
-    EXPECT_NO_THROW(file.Abort());
-    EXPECT_NO_THROW(file.Flush());  // nothing to flush on a closed file
-}
-
-TEST(CFileLifetime, CloseThrowsWhenTheSystemRefusesButLeavesTheObjectClosed) {
+TEST(CFileLifetime, CloseThrowsWhenTheSystemRefusesButLeavesTheObjectClosedAndCloseTwiceIsHarmless) {
     CFile file(reinterpret_cast<HANDLE>(0x7FFF0000));  // a handle value nobody was given
     file.SetFilePath(L"bogus");
     const Thrown thrown = Catch([&] { file.Close(); });
@@ -302,6 +286,8 @@ TEST(CFileLifetime, CloseThrowsWhenTheSystemRefusesButLeavesTheObjectClosed) {
     CFile aborted(reinterpret_cast<HANDLE>(0x7FFF0000));
     EXPECT_NO_THROW(aborted.Abort());
     EXPECT_EQ(aborted.m_hFile, CFile::hFileNull);
+    EXPECT_NO_THROW(aborted.Abort());
+    EXPECT_NO_THROW(aborted.Flush());  // nothing to flush on a closed file
 }
 
 TEST(CFileLifetime, AWrappedHandleIsNotClosedByTheWrapper) {
@@ -319,26 +305,18 @@ TEST(CFileLifetime, AWrappedHandleIsNotClosedByTheWrapper) {
 }
 
 TEST(CFileExceptionCauses, OsErrorsMapToCauses) {
-    const struct {
-        LONG os_error;
-        int cause;
-    } cases[] = {
+    const struct { LONG os_error; int cause; } cases[] = {
         {NO_ERROR, CFileException::none},
         {ERROR_FILE_NOT_FOUND, CFileException::fileNotFound},
-        {ERROR_PATH_NOT_FOUND, CFileException::badPath},
-        {ERROR_INVALID_NAME, CFileException::badPath},
+        {ERROR_PATH_NOT_FOUND, CFileException::badPath},         {ERROR_INVALID_NAME, CFileException::badPath},
         {ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles},
-        {ERROR_ACCESS_DENIED, CFileException::accessDenied},
-        {ERROR_INVALID_HANDLE, CFileException::invalidFile},
+        {ERROR_ACCESS_DENIED, CFileException::accessDenied},     {ERROR_INVALID_HANDLE, CFileException::invalidFile},
         {ERROR_CURRENT_DIRECTORY, CFileException::removeCurrentDir},
-        {ERROR_NEGATIVE_SEEK, CFileException::badSeek},
-        {ERROR_WRITE_FAULT, CFileException::hardIO},
+        {ERROR_NEGATIVE_SEEK, CFileException::badSeek},          {ERROR_WRITE_FAULT, CFileException::hardIO},
         {ERROR_SHARING_VIOLATION, CFileException::sharingViolation},
-        {ERROR_LOCK_VIOLATION, CFileException::lockViolation},
-        {ERROR_DISK_FULL, CFileException::diskFull},
-        {ERROR_HANDLE_EOF, CFileException::endOfFile},
+        {ERROR_LOCK_VIOLATION, CFileException::lockViolation},   {ERROR_DISK_FULL, CFileException::diskFull},
+        {ERROR_HANDLE_EOF, CFileException::endOfFile},           {-1, CFileException::genericException},
         {ERROR_INVALID_PARAMETER, CFileException::genericException},
-        {-1, CFileException::genericException},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.os_error);
@@ -354,20 +332,13 @@ TEST(CFileExceptionCauses, OsErrorsMapToCauses) {
     EXPECT_TRUE(defaults.m_strFileName.IsEmpty());
 }
 
-TEST(CFileFlags, ValuesAreTheClassLibrarys) {
-    EXPECT_EQ(CFile::modeRead, 0x0000u);
-    EXPECT_EQ(CFile::modeWrite, 0x0001u);
-    EXPECT_EQ(CFile::modeReadWrite, 0x0002u);
-    EXPECT_EQ(CFile::shareExclusive, 0x0010u);
-    EXPECT_EQ(CFile::shareDenyWrite, 0x0020u);
-    EXPECT_EQ(CFile::shareDenyRead, 0x0030u);
-    EXPECT_EQ(CFile::shareDenyNone, 0x0040u);
-    EXPECT_EQ(CFile::modeNoInherit, 0x0080u);
-    EXPECT_EQ(CFile::modeCreate, 0x1000u);
-    EXPECT_EQ(CFile::modeNoTruncate, 0x2000u);
-    EXPECT_EQ(CFile::typeText, 0x4000u);
-    EXPECT_EQ(CFile::typeBinary, 0x8000u);
-    EXPECT_EQ(CFile::hFileNull, INVALID_HANDLE_VALUE);
-}
+// The flag values are the class library's: callers pass them as numbers.
+static_assert(CFile::modeRead == 0x0000 && CFile::modeWrite == 0x0001 && CFile::modeReadWrite == 0x0002, "access");
+static_assert(CFile::shareExclusive == 0x0010 && CFile::shareDenyWrite == 0x0020 && CFile::shareDenyRead == 0x0030 &&
+                  CFile::shareDenyNone == 0x0040 && CFile::modeNoInherit == 0x0080, "share");
+static_assert(CFile::modeCreate == 0x1000 && CFile::modeNoTruncate == 0x2000 && CFile::typeText == 0x4000 &&
+                  CFile::typeBinary == 0x8000, "creation and type");
+
+TEST(CFileFlags, NullHandleIsTheInvalidHandleValue) { EXPECT_EQ(CFile::hFileNull, INVALID_HANDLE_VALUE); }
 
 }  // namespace

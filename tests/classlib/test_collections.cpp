@@ -46,11 +46,7 @@ TEST(CStringArray, AddReturnsTheIndexAndSizesFollow) {
 }
 
 TEST(CStringArray, InsertAndRemove) {
-    const struct {
-        const char* name;
-        std::function<void(CStringArray&)> edit;
-        Words expected;
-    } cases[] = {
+    const struct { const char* name; std::function<void(CStringArray&)> edit; Words expected; } cases[] = {
         {"insert one", [](CStringArray& a) { a.InsertAt(1, L"x"); }, {L"a", L"x", L"b", L"c"}},
         {"insert three", [](CStringArray& a) { a.InsertAt(0, L"x", 3); }, {L"x", L"x", L"x", L"a", L"b", L"c"}},
         {"insert at end", [](CStringArray& a) { a.InsertAt(3, L"x"); }, {L"a", L"b", L"c", L"x"}},
@@ -81,10 +77,7 @@ TEST(CStringArray, InsertAndRemove) {
 }
 
 TEST(CStringArray, PositionsOutsideTheArrayThrowOutOfRange) {
-    const struct {
-        const char* name;
-        std::function<void(CStringArray&)> use;
-    } cases[] = {
+    const struct { const char* name; std::function<void(CStringArray&)> use; } cases[] = {
         {"GetAt -1", [](CStringArray& a) { a.GetAt(-1); }},
         {"GetAt size", [](CStringArray& a) { a.GetAt(3); }},
         {"operator[]", [](CStringArray& a) { a[7] = L"x"; }},

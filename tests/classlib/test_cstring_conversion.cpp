@@ -14,10 +14,7 @@ std::string Bytes(const CStringA& s) { return std::string(s.GetString(), s.GetLe
 const std::wstring kGrinning = sizeof(wchar_t) == 2 ? std::wstring(L"\xD83D\xDE00") : std::wstring(1, wchar_t(0x1F600));
 
 TEST(CStringConversion, WideToUtf8AndBack) {
-    const struct {
-        std::wstring wide;
-        std::string utf8;
-    } cases[] = {
+    const struct { std::wstring wide; std::string utf8; } cases[] = {
         {L"plain", "plain"},
         {L"\u00E9", "\xC3\xA9"},
         {L"\u20AC 5", "\xE2\x82\xAC 5"},
@@ -41,10 +38,7 @@ TEST(CStringConversion, WideToUtf8AndBack) {
 }
 
 TEST(CStringConversion, InvalidInputBecomesReplacementCharacters) {
-    const struct {
-        std::string utf8;
-        std::wstring wide;
-    } cases[] = {
+    const struct { std::string utf8; std::wstring wide; } cases[] = {
         {"\xC3(", L"\uFFFD("},                       // lead byte without its trail byte
         {"\xE2\x82", L"\uFFFD"},                     // cut off: one replacement for the whole subpart
         {"\xF5z", L"\uFFFDz"},                       // never a lead byte

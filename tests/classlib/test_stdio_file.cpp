@@ -24,11 +24,7 @@ Lines ReadAllLines(const std::wstring& path) {
     return lines;
 }
 
-struct LinesCase {
-    const char* name;
-    std::string bytes;
-    Lines expected;
-};
+struct LinesCase { const char* name; std::string bytes; Lines expected; };
 
 template <std::size_t n>
 void ExpectLines(const LinesCase (&cases)[n]) {
@@ -61,7 +57,14 @@ TEST(CStdioFileLines, LineEndsEmptyLinesAndTheLastLine) {
 
 TEST(CStdioFileLines, LinesAcrossTheReadBuffer) {
     const std::size_t kBuffer = 64 * 1024;  // CStdioFile's read buffer
+    LinesCase many{"many lines in order", "", {}};
+    for (int i = 0; i < 20000; ++i) {
+        const std::string line = "line " + std::to_string(i) + std::string(i % 37, '.');
+        many.bytes += line + (i % 2 ? "\r\n" : "\n");
+        many.expected.emplace_back(line.begin(), line.end());
+    }
     const LinesCase cases[] = {
+        many,
         {"CR last in the buffer, LF first in the next", std::string(kBuffer - 1, 'x') + "\r\ny",
          {std::wstring(kBuffer - 1, L'x'), L"y"}},
         {"LF first in the next buffer", std::string(kBuffer, 'x') + "\nz", {std::wstring(kBuffer, L'x'), L"z"}},
@@ -71,20 +74,7 @@ TEST(CStdioFileLines, LinesAcrossTheReadBuffer) {
     ExpectLines(cases);
 }
 
-TEST(CStdioFileLines, ManyLinesInOrder) {
-    TempFolder folder;
-    std::string bytes;
-    Lines expected;
-    for (int i = 0; i < 20000; ++i) {
-        const std::string line = "line " + std::to_string(i) + std::string(i % 37, '.');
-        bytes += line + (i % 2 ? "\r\n" : "\n");
-        expected.emplace_back(line.begin(), line.end());
-    }
-    folder.Write(L"many.txt", bytes);
-    EXPECT_EQ(ReadAllLines(folder.Path(L"many.txt")), expected);
-}
-
-TEST(CStdioFileLines, NarrowLinesKeepTheirBytes) {
+TEST(CStdioFileLines, NarrowLinesKeepTheirBytesAndTheTargetMayBeShared) {
     TempFolder folder;
     folder.Write(L"utf8.txt", "\xC3\xA9t\xC3\xA9\r\nend");
     CStdioFile file(folder.Path(L"utf8.txt").c_str(), CFile::modeRead);
@@ -94,21 +84,18 @@ TEST(CStdioFileLines, NarrowLinesKeepTheirBytes) {
     ASSERT_TRUE(file.ReadString(line));
     EXPECT_EQ(std::string(line.GetString()), "end");
     EXPECT_FALSE(file.ReadString(line));
-}
 
-TEST(CStdioFileLines, TheTargetStringMayBeSharedBeforehand) {
-    TempFolder folder;
-    folder.Write(L"shared.txt", "first\nsecond\n");
-    CStdioFile file(folder.Path(L"shared.txt").c_str(), CFile::modeRead);
-    CString line(L"previous");
-    const CString keep = line;
-    ASSERT_TRUE(file.ReadString(line));
-    EXPECT_EQ(std::wstring(line.GetString()), L"first");
+    folder.Write(L"shared.txt", "first\nsecond\n");  // the target string may be shared beforehand
+    CStdioFile shared(folder.Path(L"shared.txt").c_str(), CFile::modeRead);
+    CString wide(L"previous");
+    const CString keep = wide;
+    ASSERT_TRUE(shared.ReadString(wide));
+    EXPECT_EQ(std::wstring(wide.GetString()), L"first");
     EXPECT_EQ(std::wstring(keep.GetString()), L"previous");
-    const CString first = line;
-    ASSERT_TRUE(file.ReadString(line));
+    const CString first = wide;
+    ASSERT_TRUE(shared.ReadString(wide));
     EXPECT_EQ(std::wstring(first.GetString()), L"first");
-    EXPECT_EQ(std::wstring(line.GetString()), L"second");
+    EXPECT_EQ(std::wstring(wide.GetString()), L"second");
 }
 
 TEST(CStdioFileMixed, PositionReadSeekAndWriteFollowWhatWasRead) {
@@ -134,12 +121,7 @@ TEST(CStdioFileMixed, PositionReadSeekAndWriteFollowWhatWasRead) {
 }
 
 TEST(CStdioFileWrite, TextModeWritesCrLfAndBytesOfTheSameValue) {
-    const struct {
-        const char* name;
-        UINT type;
-        const wchar_t* text;
-        std::string expected;
-    } cases[] = {
+    const struct { const char* name; UINT type; const wchar_t* text; std::string expected; } cases[] = {
         {"text mode", 0, L"a\nb\n", "a\r\nb\r\n"},
         {"typeText", CFile::typeText, L"a\n", "a\r\n"},
         {"typeBinary", CFile::typeBinary, L"a\nb\r\n", "a\nb\r\n"},
@@ -165,16 +147,6 @@ TEST(CStdioFileWrite, TextModeWritesCrLfAndBytesOfTheSameValue) {
         file.WriteString(static_cast<const wchar_t*>(nullptr));
     }
     EXPECT_EQ(folder.Read(L"narrow.txt"), "n\xC3\xA9\r\n");
-}
-
-TEST(CStdioFileWrite, LinesWrittenReadBackTheSame) {
-    TempFolder folder;
-    const Lines lines = {L"first", L"", L"\u00E9\u00E8 latin", L"last"};
-    {
-        CStdioFile file(folder.Path(L"round.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
-        for (const auto& line : lines) file.WriteString((line + L"\n").c_str());
-    }
-    EXPECT_EQ(ReadAllLines(folder.Path(L"round.txt")), lines);
 }
 
 }  // namespace
