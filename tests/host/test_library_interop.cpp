@@ -58,12 +58,19 @@ TEST(LibraryInterop, LoadsLooksUpAndLogsEachStep) {
     EXPECT_EQ(host.use_count(), 1);
 }
 
-TEST(LibraryInterop, EmptyObjectsAndFailedLoads) {
+// Unload is protected: a derived class reaches it, as the class's users would.
+struct UnloadProbe : CLibraryInterop {
+    using CLibraryInterop::CLibraryInterop;
+    bool CallUnload() { return Unload(); }
+};
+
+TEST(LibraryInterop, EmptyObjectsFailedLoadsAndUnload) {
     const std::wstring plugin = cw32test::TestPluginPath();
     const std::wstring missing = cw32test::ProgramDirectory() + cw32test::PathSeparator() + L"no-such-library.dll";
     auto host = MakeHost();
-    CLibraryInterop library(host, nullptr);
+    UnloadProbe library(host, nullptr);
     EXPECT_TRUE(host->lines.empty());
+    EXPECT_TRUE(library.CallUnload());  // always succeeds, loaded or not
     EXPECT_EQ(library.GetFunction(L"PluginAnswer"), nullptr);
     EXPECT_TRUE(library.SetFile(plugin.c_str()));
     EXPECT_FALSE(library.SetFile(missing.c_str()));  // frees the library loaded before
@@ -77,6 +84,9 @@ TEST(LibraryInterop, EmptyObjectsAndFailedLoads) {
                                 std::wstring(kPrefix) + L"cannot load function -- there is no DLL to load from",
                                 kPrefix + (L"loaded DLL '" + plugin + L"'"),
                             }));
+    EXPECT_TRUE(library.SetFile(plugin.c_str()));
+    EXPECT_TRUE(library.CallUnload());
+    EXPECT_EQ(library.GetFunction(L"PluginAnswer"), nullptr);
 }
 
 TEST(LibraryInterop, CopiesHoldLoadsOfTheirOwn) {
@@ -96,21 +106,6 @@ TEST(LibraryInterop, CopiesHoldLoadsOfTheirOwn) {
     ASSERT_NE(from_assigned, nullptr);
     EXPECT_EQ(Call(from_assigned), 42);
     EXPECT_EQ(host.use_count(), 5);  // the test's own, and two per survivor (its logger and its log's)
-}
-
-// Unload is protected: a derived class reaches it, as the class's users would.
-struct UnloadProbe : CLibraryInterop {
-    using CLibraryInterop::CLibraryInterop;
-    bool CallUnload() { return Unload(); }
-};
-
-TEST(LibraryInterop, UnloadAlwaysSucceeds) {
-    auto host = MakeHost();
-    UnloadProbe empty(host, nullptr);
-    EXPECT_TRUE(empty.CallUnload());
-    UnloadProbe loaded(host, cw32test::TestPluginPath().c_str());
-    EXPECT_TRUE(loaded.CallUnload());
-    EXPECT_EQ(loaded.GetFunction(L"PluginAnswer"), nullptr);
 }
 
 }  // namespace
