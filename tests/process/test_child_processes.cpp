@@ -54,10 +54,7 @@ std::string ReadAll(Child& child) {
 }
 
 TEST(ChildProcesses, CommandLinesSplitByTheWindowsRules) {
-    struct Case {
-        const wchar_t* tail;
-        const char* argv;
-    };
+    struct Case { const wchar_t* tail; const char* argv; };
     const Case cases[] = {
         {L"--args a b", "[cw32-demo-redist][--args][a][b]"},
         {L"--args \"two words\"  x", "[cw32-demo-redist][--args][two words][x]"},

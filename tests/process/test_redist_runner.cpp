@@ -31,10 +31,12 @@ struct Options {
     const wchar_t* env_name = L"";
     const wchar_t* env_value = L"";
     bool no_wait = false;
+    const wchar_t* output_before = L"";
 };
 
 RunResult RunChild(const std::wstring& arguments, const Options& o = Options()) {
     RunResult run;
+    run.output = o.output_before;
     std::wstring line = DemoRedist(arguments);
     std::vector<wchar_t> writable(line.begin(), line.end());
     writable.push_back(L'\0');
@@ -110,17 +112,12 @@ TEST(RedistRunnerOutput, ChunksAndExitCodes) {
     }
 }
 
-TEST(RedistRunnerOutput, IsAppendedBehindWhatTheCallerHad) {
-    RunResult run;
-    run.output = L"before:";
-    wchar_t line[] = L"cw32-demo-redist --sleep 150 --out hello --sleep 400 --exit 0";
-    RunRedistProgram(run.host, line, 0, false, nullptr, &run.exit_code, nullptr, false, &run.output, CString(),
-                     CString(), false);
-    EXPECT_EQ(std::wstring(run.output.GetString()), L"before:hello\n");
-}
-
-TEST(RedistRunnerOutput, WithoutAnOutputStringTheChunksAreOnlyLogged) {
+TEST(RedistRunnerOutput, IsAppendedBehindWhatTheCallerHadOrWithoutAStringOnlyLogged) {
     Options o;
+    o.output_before = L"before:";
+    RunResult appended = RunChild(L"--sleep 150 --out hello --sleep 400 --exit 0", o);
+    EXPECT_EQ(std::wstring(appended.output.GetString()), L"before:hello\n");
+    o.output_before = L"";
     o.capture = false;
     RunResult run = RunChild(L"--sleep 150 --out hello --sleep 400 --exit 0", o);
     EXPECT_EQ(Chunks(*run.host), std::vector<std::wstring>{L"hello\n"});
@@ -128,11 +125,7 @@ TEST(RedistRunnerOutput, WithoutAnOutputStringTheChunksAreOnlyLogged) {
 }
 
 TEST(RedistRunnerClosingLine, MasksByTextOrByPairList) {
-    struct Case {
-        const wchar_t* mask;
-        bool pairs;
-        const wchar_t* closing;
-    };
+    struct Case { const wchar_t* mask; bool pairs; const wchar_t* closing; };
     const Case cases[] = {
         {L"42", false, L"RunRedistProgram: return value *"},
         {L"value", false, L"RunRedistProgram: return * 42"},
