@@ -27,7 +27,7 @@ CStringArray Abc() {
 
 using Words = std::vector<std::wstring>;
 
-TEST(CStringArray, AddReturnsTheIndexAndSizesFollow) {
+TEST(CStringArray, AddReturnsTheIndexSizesFollowAndCopiesAreIndependent) {
     CStringArray a;
     EXPECT_TRUE(a.IsEmpty());
     EXPECT_EQ(a.GetUpperBound(), -1);
@@ -43,6 +43,13 @@ TEST(CStringArray, AddReturnsTheIndexAndSizesFollow) {
     EXPECT_EQ(Items(a), (Words{L"cero", L"uno"}));
     a.RemoveAll();
     EXPECT_TRUE(a.IsEmpty());
+
+    CStringArray original = Abc();  // copies of the array are independent
+    CStringArray b = original;
+    b[0] = L"changed";
+    b.Add(L"d");
+    EXPECT_EQ(Items(original), (Words{L"a", L"b", L"c"}));
+    EXPECT_EQ(Items(b), (Words{L"changed", L"b", L"c", L"d"}));
 }
 
 TEST(CStringArray, InsertAndRemove) {
@@ -99,15 +106,6 @@ TEST(CStringArray, PositionsOutsideTheArrayThrowOutOfRange) {
         EXPECT_THROW(c.use(a), std::out_of_range);
         EXPECT_EQ(Items(a), (Words{L"a", L"b", L"c"}));
     }
-}
-
-TEST(CStringArray, CopiesOfTheArrayAreIndependent) {
-    CStringArray a = Abc();
-    CStringArray b = a;
-    b[0] = L"changed";
-    b.Add(L"d");
-    EXPECT_EQ(Items(a), (Words{L"a", L"b", L"c"}));
-    EXPECT_EQ(Items(b), (Words{L"changed", L"b", L"c", L"d"}));
 }
 
 TEST(CWordArray, HoldsSixteenBitUnsignedValues) {

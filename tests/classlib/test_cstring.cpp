@@ -14,8 +14,6 @@ namespace {
 std::wstring Text(const CString& s) { return std::wstring(s.GetString(), s.GetLength()); }
 std::string Bytes(const CStringA& s) { return std::string(s.GetString(), s.GetLength()); }
 
-// ---- Sharing -------------------------------------------------------------------------------
-
 TEST(CStringSharing, CopiesShareOneBufferMovesEmptyAndSelfAssignmentKeeps) {
     CString original(L"shared text");
     CString copy = original;
@@ -82,8 +80,6 @@ TEST(CStringSharing, CopiesMayBeTakenAndDroppedOnSeveralThreadsAtOnce) {
     EXPECT_EQ(Text(original), L"shared between threads");
 }
 
-// ---- Direct buffer access ------------------------------------------------------------------
-
 TEST(CStringBuffer, GetBufferReleaseBufferAndGetBufferSetLength) {
     CString s(L"ab");
     wchar_t* buffer = s.GetBuffer(10);
@@ -134,8 +130,6 @@ TEST(CStringBuffer, GetBufferReleaseBufferAndGetBufferSetLength) {
     EXPECT_EQ(Text(padded), L"a");
 }
 
-// ---- Embedded NULs, access out of range, construction --------------------------------------
-
 TEST(CStringNuls, LengthCountedOperationsSeeEveryCharacter) {
     const CString s(L"a\0b\0c", 5);
     EXPECT_EQ(s.GetLength(), 5);
@@ -174,8 +168,6 @@ TEST(CStringAccess, OutsidePositionsReadNulAndIgnoreWritesAndConstructionFromPar
     EXPECT_EQ(Text(s), L"q");
 }
 
-// ---- Search --------------------------------------------------------------------------------
-
 TEST(CStringSearch, FindAndReverseFind) {
     const CString s(L"one two one");
     const struct { const wchar_t* text; int start; int expected; } texts[] = {
@@ -202,16 +194,9 @@ TEST(CStringSearch, FindAndReverseFind) {
     EXPECT_EQ(s.FindOneOf(L"xyz"), -1);
 }
 
-// ---- Editing -------------------------------------------------------------------------------
-
 TEST(CStringEdit, ReplaceCountsNonOverlappingMatchesLeftToRight) {
-    const struct {
-        const wchar_t* text;
-        const wchar_t* old_text;
-        const wchar_t* new_text;
-        const wchar_t* expected;
-        int count;
-    } cases[] = {
+    const struct { const wchar_t* text; const wchar_t* old_text; const wchar_t* new_text; const wchar_t* expected;
+        int count; } cases[] = {
         {L"A-B-A", L"A", L"x", L"x-B-x", 2},          {L"aaaa", L"aa", L"b", L"bb", 2},
         {L"aaa", L"aa", L"x", L"xa", 1},
         {L"abab", L"ab", L"abab", L"abababab", 2},  // inserted text is not searched again
@@ -236,12 +221,8 @@ TEST(CStringEdit, ReplaceCountsNonOverlappingMatchesLeftToRight) {
 }
 
 TEST(CStringEdit, InsertDeleteAndRemoveClampPositions) {
-    const struct {
-        const char* name;
-        std::function<int(CString&)> edit;
-        const wchar_t* expected;
-        int result;
-    } cases[] = {
+    const struct { const char* name; std::function<int(CString&)> edit; const wchar_t* expected;
+        int result; } cases[] = {
         {"insert text", [](CString& s) { return s.Insert(1, L"XY"); }, L"aXYbc", 5},
         {"insert at start", [](CString& s) { return s.Insert(-5, L'X'); }, L"Xabc", 4},
         {"insert past end", [](CString& s) { return s.Insert(99, L'X'); }, L"abcX", 4},
@@ -284,8 +265,6 @@ TEST(CStringEdit, TrimWhitespaceACharacterOrASet) {
     CString blank(L" \t ");
     EXPECT_TRUE(blank.Trim().IsEmpty());
 }
-
-// ---- Substrings ----------------------------------------------------------------------------
 
 TEST(CStringSubstring, LeftMidRightAndSpansClampLikeTheClassLibrary) {
     const CString s(L"hello");
@@ -335,8 +314,6 @@ TEST(CStringSubstring, TokenizeSkipsDelimitersAndEndsWithMinusOne) {
     EXPECT_TRUE(CString(L"abc").Tokenize(L",", negative).IsEmpty());
     EXPECT_EQ(negative, -1);
 }
-// ---- Comparison and case -------------------------------------------------------------------
-
 TEST(CStringCompare, OrdersByUnsignedCodeUnitsThenLength) {
     const struct { CString a; const wchar_t* b; int compare; int no_case; } cases[] = {
         {L"abc", L"abc", 0, 0},          {L"abc", L"abd", -1, -1},         {L"abd", L"abc", 1, 1},
@@ -388,8 +365,6 @@ TEST(CStringCase, LowerAndUpperAreTheSameInEveryLocale) {
     CString reversed(L"abc");
     EXPECT_EQ(Text(reversed.MakeReverse()), L"cba");
 }
-
-// ---- Concatenation -------------------------------------------------------------------------
 
 TEST(CStringConcat, OperatorsWithStringsPointersAndCharacters) {
     const CString a(L"ab");

@@ -46,15 +46,9 @@ DWORD CreateError(const std::wstring& path, DWORD access, DWORD disposition, DWO
 DWORD FailureOf(BOOL ok) { return ok ? 0xFFFFFFFFu : GetLastError(); }
 
 TEST(FileApiCreate, DispositionsAndTheirLastErrors) {
-    const struct {
-        const char* name;
-        DWORD disposition;
-        DWORD access;
-        bool exists;
-        bool opens;
-        DWORD last_error;
-        const char* after;  // contents after opening (and writing "new" when writable)
-    } cases[] = {
+    // after: contents after opening (and writing "new" when writable)
+    const struct { const char* name; DWORD disposition; DWORD access; bool exists; bool opens; DWORD last_error;
+        const char* after; } cases[] = {
         {"create always, existing", CREATE_ALWAYS, GENERIC_WRITE, true, true, ERROR_ALREADY_EXISTS, "new"},
         {"create always, new", CREATE_ALWAYS, GENERIC_WRITE, false, true, ERROR_SUCCESS, "new"},
         {"open always, existing", OPEN_ALWAYS, GENERIC_WRITE, true, true, ERROR_ALREADY_EXISTS, "new"},
@@ -89,7 +83,7 @@ TEST(FileApiCreate, DispositionsAndTheirLastErrors) {
     }
 }
 
-TEST(FileApiCreate, PathsFoldersAndDirectories) {
+TEST(FileApiCreate, PathsFoldersDirectoriesAndDeleteOnClose) {
     TempFolder folder;
     folder.Write(L"plain.txt", "x");
     std::wstring forward = folder.Path(L"plain.txt");
@@ -105,10 +99,6 @@ TEST(FileApiCreate, PathsFoldersAndDirectories) {
     EXPECT_EQ(CreateError(root, GENERIC_READ, OPEN_EXISTING), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(CreateError(root, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS),
               static_cast<DWORD>(ERROR_SUCCESS));
-}
-
-TEST(FileApiCreate, DeleteOnCloseRemovesTheFile) {
-    TempFolder folder;
     {
         Handle file(Create(folder.Path(L"gone.tmp"), GENERIC_WRITE, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE,
                            FILE_SHARE_READ | FILE_SHARE_DELETE));

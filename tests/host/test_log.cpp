@@ -13,10 +13,7 @@ using cw32test::StripStamp;
 namespace {
 
 TEST(LogFunctions, PlainLinesCarryTheirLevelAndNoStamp) {
-    struct Case {
-        void (*log)(boost::shared_ptr<ILogger>, const CString&);
-        int level;
-    };
+    struct Case { void (*log)(boost::shared_ptr<ILogger>, const CString&); int level; };
     for (const Case& c : {Case{LogInfo, 2}, Case{LogWarning, 3}, Case{LogError, 4}}) {
         auto host = MakeHost();
         c.log(host, CString(L"disk full"));

@@ -14,46 +14,27 @@ static_assert(std::has_virtual_destructor<CMsiLogMessage>::value, "slot 0 is the
 static_assert(!std::is_default_constructible<CMsiLogMessage>::value, "the default constructor is private");
 
 TEST(MsiLogMessage, LinesFollowTheFormatRule) {
-    struct Case {
-        const char* name;
-        const wchar_t* format;
-        std::function<void(CMsiLogMessage&)> act;
-        std::vector<std::wstring> lines;
-    };
+    using M = CMsiLogMessage;
+    struct Case { const char* name; const wchar_t* format; std::function<void(M&)> act; std::vector<std::wstring> out; };
     const Case cases[] = {
-        {"prefix gets %s appended", L"[X] ", [](CMsiLogMessage& m) { m.Log(L"abc"); }, {L"[X] abc"}},
-        {"%s in the middle stays", L"Step %s done", [](CMsiLogMessage& m) { m.Log(L"two"); }, {L"Step two done"}},
-        {"null format: bare text", nullptr, [](CMsiLogMessage& m) { m.Log(L"abc"); }, {L"abc"}},
-        {"empty format: bare text", L"", [](CMsiLogMessage& m) { m.Log(L"abc"); }, {L"abc"}},
-        {"LogError", L"[X] ", [](CMsiLogMessage& m) { m.LogError(L"open", 5); }, {L"[X] open [Error: 5]"}},
-        {"LogError top bit negative", L"[X] ", [](CMsiLogMessage& m) { m.LogError(L"open", 0x80070005u); },
+        {"prefix gets %s appended", L"[X] ", [](M& m) { m.Log(L"abc"); }, {L"[X] abc"}},
+        {"%s in the middle stays", L"Step %s done", [](M& m) { m.Log(L"two"); }, {L"Step two done"}},
+        {"null format: bare text", nullptr, [](M& m) { m.Log(L"abc"); }, {L"abc"}},
+        {"empty format: bare text", L"", [](M& m) { m.Log(L"abc"); }, {L"abc"}},
+        {"LogError", L"[X] ", [](M& m) { m.LogError(L"open", 5); }, {L"[X] open [Error: 5]"}},
+        {"LogError top bit negative", L"[X] ", [](M& m) { m.LogError(L"open", 0x80070005u); },
          {L"[X] open [Error: -2147024891]"}},
-        {"LogHResult success", L"", [](CMsiLogMessage& m) { m.LogHResult(L"init", 0); }, {L"init [Success: 0]"}},
-        {"LogHResult positive", L"", [](CMsiLogMessage& m) { m.LogHResult(L"init", 1); }, {L"init [Success: 1]"}},
-        {"LogHResult failure", L"", [](CMsiLogMessage& m) { m.LogHResult(L"init", static_cast<LONG>(0x80070005u)); },
+        {"LogHResult success", L"", [](M& m) { m.LogHResult(L"init", 0); }, {L"init [Success: 0]"}},
+        {"LogHResult positive", L"", [](M& m) { m.LogHResult(L"init", 1); }, {L"init [Success: 1]"}},
+        {"LogHResult failure", L"", [](M& m) { m.LogHResult(L"init", static_cast<LONG>(0x80070005u)); },
          {L"init [Failure: -2147024891]"}},
-        {"two-argument Log keeps the new format", L"[X] ",
-         [](CMsiLogMessage& m) {
-             m.Log(L"<%s>", L"a");
-             m.Log(L"b");
-         },
+        {"two-argument Log keeps the new format", L"[X] ", [](M& m) { m.Log(L"<%s>", L"a"); m.Log(L"b"); },
          {L"<a>", L"<b>"}},
-        {"two-argument Log with null empties the format", L"[X] ",
-         [](CMsiLogMessage& m) {
-             m.Log(nullptr, L"a");
-             m.Log(L"b");
-         },
+        {"two-argument Log with null empties the format", L"[X] ", [](M& m) { m.Log(nullptr, L"a"); m.Log(L"b"); },
          {L"a", L"b"}},
-        {"SetFormat", L"[X] ",
-         [](CMsiLogMessage& m) {
-             m.SetFormat(L"[Y] ");
-             m.Log(L"a");
-         },
-         {L"[Y] a"}},
-        {"text with percent signs is not a format", L"[X] ", [](CMsiLogMessage& m) { m.Log(L"100% %s %d"); },
-         {L"[X] 100% %s %d"}},
-        {"stray conversions in the format are kept as written", L"%d: %s (%%)",
-         [](CMsiLogMessage& m) { m.Log(L"t"); }, {L"%d: t (%)"}},
+        {"SetFormat", L"[X] ", [](M& m) { m.SetFormat(L"[Y] "); m.Log(L"a"); }, {L"[Y] a"}},
+        {"text with percent signs is not a format", L"[X] ", [](M& m) { m.Log(L"100% %s %d"); }, {L"[X] 100% %s %d"}},
+        {"stray conversions in the format are kept", L"%d: %s (%%)", [](M& m) { m.Log(L"t"); }, {L"%d: t (%)"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -62,10 +43,10 @@ TEST(MsiLogMessage, LinesFollowTheFormatRule) {
             CMsiLogMessage log(host, c.format);
             c.act(log);
         }
-        ASSERT_EQ(host->lines.size(), c.lines.size());
-        for (std::size_t i = 0; i < c.lines.size(); ++i) {
+        ASSERT_EQ(host->lines.size(), c.out.size());
+        for (std::size_t i = 0; i < c.out.size(); ++i) {
             EXPECT_EQ(host->lines[i].level, 2);
-            EXPECT_EQ(host->lines[i].text, c.lines[i]);  // unstamped
+            EXPECT_EQ(host->lines[i].text, c.out[i]);  // unstamped
         }
         EXPECT_EQ(host.use_count(), 1);
     }

@@ -22,14 +22,9 @@ bool Read(std::wstring* value) {
 }
 
 TEST(TemporaryEnvironment, SetAndRestoreRoundTrips) {
-    struct Case {
-        const char* name;
-        const wchar_t* before;  // null: does not exist
-        std::wstring value;
-        bool existed;
-        std::wstring returned;
-        int lines;
-    };
+    // before: null: does not exist
+    struct Case { const char* name; const wchar_t* before; std::wstring value; bool existed; std::wstring returned;
+        int lines; };
     const std::wstring v259 = Repeat(L'x', 259);  // fits the first buffer with its terminator
     const std::wstring v260 = Repeat(L'y', 260);  // one over: read a second time
     const std::wstring v300 = Repeat(L'z', 300);
