@@ -13,19 +13,14 @@ namespace {
 using cw32test::TempFolder;
 
 // Owns a handle for the length of a test.
-class Handle {
-public:
+struct Handle {
     explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
+    ~Handle() { if (valid()) CloseHandle(h_); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HANDLE get() const { return h_; }
     bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE h_;
+    const HANDLE h_;
 };
 
 HANDLE Create(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = FILE_ATTRIBUTE_NORMAL,

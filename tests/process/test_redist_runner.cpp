@@ -16,8 +16,11 @@ namespace {
 
 const wchar_t kVariable[] = L"CW32_REDIST_TEST_VARIABLE";
 
-struct RunResult { boost::shared_ptr<RecordingHost> host = MakeHost(); unsigned long exit_code = 12345;
-    CString output; };
+struct RunResult {
+    boost::shared_ptr<RecordingHost> host = MakeHost();
+    unsigned long exit_code = 12345;
+    CString output;
+};
 
 struct Options {
     bool hide = false;
