@@ -34,7 +34,6 @@ TEST(CFileOpen, FlagsChooseAccessCreationAndTruncation) {
         const char* after; } cases[] = {
         {"read existing", CFile::modeRead, true, true, 0, CFileException::none, "old content"},
         {"read missing", CFile::modeRead, false, false, ERROR_FILE_NOT_FOUND, CFileException::fileNotFound, nullptr},
-        {"write missing", CFile::modeWrite, false, false, ERROR_FILE_NOT_FOUND, CFileException::fileNotFound, nullptr},
         {"create truncates", CFile::modeCreate | CFile::modeWrite, true, true, 0, CFileException::none, "new"},
         {"create new", CFile::modeCreate | CFile::modeWrite, false, true, 0, CFileException::none, "new"},
         {"no truncate keeps", CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite, true, true, 0,

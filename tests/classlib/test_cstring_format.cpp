@@ -220,12 +220,4 @@ TEST(FormatTarget, FormatReplacesAppendFormatAddsAndArgumentsMayBeTheTarget) {
     EXPECT_EQ(W(L"%2000d", 7).size(), 2000u);
 }
 
-TEST(FormatLogLine, TheLibrarysReplacementReport) {
-    EXPECT_EQ(W(L"%s: Replaced %i instances of '%s' with '%s' in '%s'", L"ReplaceFileVariables", 2, CString(L"A"),
-                CString(L"x"), CString(L"C:\\app\\setup.ini")),
-              L"ReplaceFileVariables: Replaced 2 instances of 'A' with 'x' in 'C:\\app\\setup.ini'");
-    EXPECT_EQ(W(L"ChangeService: Service: %s: QueryServiceStatus failed %d", L"svc", 1060L),
-              L"ChangeService: Service: svc: QueryServiceStatus failed 1060");
-}
-
 }  // namespace

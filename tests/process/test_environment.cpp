@@ -11,8 +11,6 @@ namespace {
 
 const wchar_t kName[] = L"CW32_TEMPORARY_TEST_VARIABLE";
 
-std::wstring Repeat(wchar_t c, std::size_t n) { return std::wstring(n, c); }
-
 bool Read(std::wstring* value) {
     wchar_t buffer[1024];
     const DWORD n = GetEnvironmentVariableW(kName, buffer, 1024);
@@ -25,9 +23,9 @@ TEST(TemporaryEnvironment, SetAndRestoreRoundTrips) {
     // before: null: does not exist
     struct Case { const char* name; const wchar_t* before; std::wstring value; bool existed; std::wstring returned;
         int lines; };
-    const std::wstring v259 = Repeat(L'x', 259);  // fits the first buffer with its terminator
-    const std::wstring v260 = Repeat(L'y', 260);  // one over: read a second time
-    const std::wstring v300 = Repeat(L'z', 300);
+    const std::wstring v259 = std::wstring(259, L'x');  // fits the first buffer with its terminator
+    const std::wstring v260 = std::wstring(260, L'y');  // one over: read a second time
+    const std::wstring v300 = std::wstring(300, L'z');
     const Case cases[] = {
         {"missing variable", nullptr, L"new", false, L"", 1},
         {"short value", L"old", L"new", true, L"old", 0},
