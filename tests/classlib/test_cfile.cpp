@@ -29,28 +29,26 @@ Thrown Catch(const std::function<void()>& action) {
 }
 
 TEST(CFileOpen, FlagsChooseAccessCreationAndTruncation) {
+    using E = CFileException;
+    const UINT create = CFile::modeCreate | CFile::modeWrite, keep = create | CFile::modeNoTruncate;
     // after: the contents once "new" has been written (when writable)
     const struct { const char* name; UINT flags; bool exists; bool opens; LONG os_error; int cause;
         const char* after; } cases[] = {
-        {"read existing", CFile::modeRead, true, true, 0, CFileException::none, "old content"},
-        {"read missing", CFile::modeRead, false, false, ERROR_FILE_NOT_FOUND, CFileException::fileNotFound, nullptr},
-        {"create truncates", CFile::modeCreate | CFile::modeWrite, true, true, 0, CFileException::none, "new"},
-        {"create new", CFile::modeCreate | CFile::modeWrite, false, true, 0, CFileException::none, "new"},
-        {"no truncate keeps", CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite, true, true, 0,
-         CFileException::none, "new content"},
-        {"no truncate creates", CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite, false, true, 0,
-         CFileException::none, "new"},
+        {"read existing", CFile::modeRead, true, true, 0, E::none, "old content"},
+        {"read missing", CFile::modeRead, false, false, ERROR_FILE_NOT_FOUND, E::fileNotFound, nullptr},
+        {"create truncates", create, true, true, 0, E::none, "new"},
+        {"create new", create, false, true, 0, E::none, "new"},
+        {"no truncate keeps", keep, true, true, 0, E::none, "new content"},
+        {"no truncate creates", keep, false, true, 0, E::none, "new"},
         {"no truncate alone opens only", CFile::modeNoTruncate | CFile::modeWrite, false, false, ERROR_FILE_NOT_FOUND,
-         CFileException::fileNotFound, nullptr},
-        {"read write", CFile::modeReadWrite | CFile::shareDenyNone, true, true, 0, CFileException::none, "new content"},
-        {"text and binary types", CFile::modeRead | CFile::typeText | CFile::typeBinary, true, true, 0,
-         CFileException::none, "old content"},
-        {"no inherit", CFile::modeWrite | CFile::modeNoInherit, true, true, 0, CFileException::none, "new content"},
-        {"access 3", 3, true, false, ERROR_INVALID_PARAMETER, CFileException::genericException, nullptr},
-        {"share 0x50", CFile::modeRead | 0x50, true, false, ERROR_INVALID_PARAMETER, CFileException::genericException,
-         nullptr},
-        {"unknown flag", CFile::modeRead | 0x100, true, false, ERROR_INVALID_PARAMETER,
-         CFileException::genericException, nullptr},
+         E::fileNotFound, nullptr},
+        {"read write", CFile::modeReadWrite | CFile::shareDenyNone, true, true, 0, E::none, "new content"},
+        {"text and binary types", CFile::modeRead | CFile::typeText | CFile::typeBinary, true, true, 0, E::none,
+         "old content"},
+        {"no inherit", CFile::modeWrite | CFile::modeNoInherit, true, true, 0, E::none, "new content"},
+        {"access 3", 3, true, false, ERROR_INVALID_PARAMETER, E::genericException, nullptr},
+        {"share 0x50", CFile::modeRead | 0x50, true, false, ERROR_INVALID_PARAMETER, E::genericException, nullptr},
+        {"unknown flag", CFile::modeRead | 0x100, true, false, ERROR_INVALID_PARAMETER, E::genericException, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -166,34 +164,32 @@ TEST(CFileIo, FailuresThrowCFileExceptionPointersAndLeaveTheFileAlone) {
     folder.Write(L"data.txt", "data");
     const std::wstring path = folder.Path(L"data.txt");
     char buffer[4];
-    // flags: 0xFFFF: leave the file closed
-    const struct { const char* name; UINT flags; std::function<void(CFile&)> use; int cause;
-        LONG os_error; } cases[] = {
-        {"write to a file opened for reading", CFile::modeRead, [](CFile& f) { f.Write("x", 1); },
-         CFileException::accessDenied, ERROR_ACCESS_DENIED},
-        {"read from a file opened for writing", CFile::modeWrite, [&](CFile& f) { f.Read(buffer, 4); },
-         CFileException::accessDenied, ERROR_ACCESS_DENIED},
-        {"seek before the start", CFile::modeRead, [](CFile& f) { f.Seek(-1, CFile::begin); }, CFileException::badSeek,
+    using E = CFileException;
+    const UINT closed = 0xFFFF;  // leave the file closed
+    const struct { const char* name; UINT flags; std::function<void(CFile&)> use; int cause; LONG os_error; } cases[] = {
+        {"write to a file opened for reading", CFile::modeRead, [](CFile& f) { f.Write("x", 1); }, E::accessDenied,
+         ERROR_ACCESS_DENIED},
+        {"read from a file opened for writing", CFile::modeWrite, [&](CFile& f) { f.Read(buffer, 4); }, E::accessDenied,
+         ERROR_ACCESS_DENIED},
+        {"seek before the start", CFile::modeRead, [](CFile& f) { f.Seek(-1, CFile::begin); }, E::badSeek,
          ERROR_NEGATIVE_SEEK},
-        {"read closed", 0xFFFF, [&](CFile& f) { f.Read(buffer, 4); }, CFileException::invalidFile, ERROR_INVALID_HANDLE},
-        {"write closed", 0xFFFF, [](CFile& f) { f.Write("x", 1); }, CFileException::invalidFile, ERROR_INVALID_HANDLE},
-        {"seek closed", 0xFFFF, [](CFile& f) { f.Seek(0, CFile::begin); }, CFileException::invalidFile,
-         ERROR_INVALID_HANDLE},
-        {"length closed", 0xFFFF, [](CFile& f) { f.GetLength(); }, CFileException::invalidFile, ERROR_INVALID_HANDLE},
-        {"position closed", 0xFFFF, [](CFile& f) { f.GetPosition(); }, CFileException::invalidFile,
-         ERROR_INVALID_HANDLE},
+        {"read closed", closed, [&](CFile& f) { f.Read(buffer, 4); }, E::invalidFile, ERROR_INVALID_HANDLE},
+        {"write closed", closed, [](CFile& f) { f.Write("x", 1); }, E::invalidFile, ERROR_INVALID_HANDLE},
+        {"seek closed", closed, [](CFile& f) { f.Seek(0, CFile::begin); }, E::invalidFile, ERROR_INVALID_HANDLE},
+        {"length closed", closed, [](CFile& f) { f.GetLength(); }, E::invalidFile, ERROR_INVALID_HANDLE},
+        {"position closed", closed, [](CFile& f) { f.GetPosition(); }, E::invalidFile, ERROR_INVALID_HANDLE},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CFile file;
-        if (c.flags != 0xFFFF) {
+        if (c.flags != closed) {
             ASSERT_TRUE(file.Open(path.c_str(), c.flags | CFile::shareDenyNone));
         }
         const Thrown thrown = Catch([&] { c.use(file); });
         ASSERT_TRUE(thrown.thrown);
         EXPECT_EQ(thrown.cause, c.cause);
         EXPECT_EQ(thrown.os_error, c.os_error);
-        if (c.flags != 0xFFFF) {
+        if (c.flags != closed) {
             EXPECT_EQ(thrown.file, path);
         }
     }
@@ -283,18 +279,16 @@ TEST(CFileLifetime, AWrappedHandleIsNotClosedByTheWrapper) {
 }
 
 TEST(CFileExceptionCauses, OsErrorsMapToCauses) {
+    using E = CFileException;
     const struct { LONG os_error; int cause; } cases[] = {
-        {NO_ERROR, CFileException::none},
-        {ERROR_FILE_NOT_FOUND, CFileException::fileNotFound},
-        {ERROR_PATH_NOT_FOUND, CFileException::badPath},         {ERROR_INVALID_NAME, CFileException::badPath},
-        {ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles},
-        {ERROR_ACCESS_DENIED, CFileException::accessDenied},     {ERROR_INVALID_HANDLE, CFileException::invalidFile},
-        {ERROR_CURRENT_DIRECTORY, CFileException::removeCurrentDir},
-        {ERROR_NEGATIVE_SEEK, CFileException::badSeek},          {ERROR_WRITE_FAULT, CFileException::hardIO},
-        {ERROR_SHARING_VIOLATION, CFileException::sharingViolation},
-        {ERROR_LOCK_VIOLATION, CFileException::lockViolation},   {ERROR_DISK_FULL, CFileException::diskFull},
-        {ERROR_HANDLE_EOF, CFileException::endOfFile},           {-1, CFileException::genericException},
-        {ERROR_INVALID_PARAMETER, CFileException::genericException},
+        {NO_ERROR, E::none},                           {ERROR_FILE_NOT_FOUND, E::fileNotFound},
+        {ERROR_PATH_NOT_FOUND, E::badPath},            {ERROR_INVALID_NAME, E::badPath},
+        {ERROR_TOO_MANY_OPEN_FILES, E::tooManyOpenFiles}, {ERROR_ACCESS_DENIED, E::accessDenied},
+        {ERROR_INVALID_HANDLE, E::invalidFile},        {ERROR_CURRENT_DIRECTORY, E::removeCurrentDir},
+        {ERROR_NEGATIVE_SEEK, E::badSeek},             {ERROR_WRITE_FAULT, E::hardIO},
+        {ERROR_SHARING_VIOLATION, E::sharingViolation}, {ERROR_LOCK_VIOLATION, E::lockViolation},
+        {ERROR_DISK_FULL, E::diskFull},                {ERROR_HANDLE_EOF, E::endOfFile},
+        {ERROR_INVALID_PARAMETER, E::genericException}, {-1, E::genericException},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.os_error);
