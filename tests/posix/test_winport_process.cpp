@@ -17,17 +17,29 @@ namespace wt = winport::testing;
 
 namespace {
 
+// Starts the demo program with `arguments`, its output into `out` (none: inherited).
+bool Start(const std::wstring& arguments, PROCESS_INFORMATION& info, HANDLE out = nullptr, DWORD flags = 0,
+           const wchar_t* cwd = nullptr) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (out) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = out;
+    }
+    std::wstring line = L"cw32-demo-redist " + arguments;
+    return CreateProcessW(nullptr, &line[0], nullptr, nullptr, out != nullptr, flags, nullptr, cwd, &startup, &info);
+}
+
+void CloseAll(std::initializer_list<HANDLE> handles) {
+    for (HANDLE h : handles) CloseHandle(h);
+}
+
 TEST(WinportPipes, OnlyInheritableHandlesReachTheChild) {
     // The write end is not inheritable: the child writes into /dev/null, the pipe stays empty.
     HANDLE read_end = nullptr, write_end = nullptr;
     ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end;
     PROCESS_INFORMATION info{};
-    wchar_t line[] = L"cw32-demo-redist --out lost --exit 0";
-    ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info));
+    ASSERT_TRUE(Start(L"--out lost --exit 0", info, write_end));
     EXPECT_EQ(WaitForSingleObject(info.hProcess, INFINITE), WAIT_OBJECT_0);
     DWORD waiting = 99;
     ASSERT_TRUE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr));
@@ -35,7 +47,7 @@ TEST(WinportPipes, OnlyInheritableHandlesReachTheChild) {
     CloseHandle(write_end);
     EXPECT_FALSE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &waiting, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
-    for (HANDLE h : {read_end, info.hProcess, info.hThread}) CloseHandle(h);
+    CloseAll({read_end, info.hProcess, info.hThread});
 }
 
 TEST(WinportPipes, PeekLooksWithoutTakingAndReadsKeepTheOrder) {
@@ -67,17 +79,10 @@ struct FloodingChild {
     explicit FloodingChild(unsigned long long bytes) {
         SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
         EXPECT_TRUE(CreatePipe(&read_end, &write_end, &inherit, 0));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = write_end;
-        std::wstring line = L"cw32-demo-redist --flood " + std::to_wstring(bytes) + L" --exit 0";
-        EXPECT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info));
+        EXPECT_TRUE(Start(L"--flood " + std::to_wstring(bytes) + L" --exit 0", info, write_end));
         CloseHandle(write_end);
     }
-    ~FloodingChild() {
-        for (HANDLE h : {info.hProcess, info.hThread}) CloseHandle(h);
-    }
+    ~FloodingChild() { CloseAll({info.hProcess, info.hThread}); }
     HANDLE read_end = nullptr;
     HANDLE write_end = nullptr;
     PROCESS_INFORMATION info{};
@@ -136,33 +141,23 @@ TEST(WinportPipes, RefusedRequestsFailLoudly) {
     EXPECT_FALSE(DuplicateHandle(GetCurrentProcess(), read_end, reinterpret_cast<HANDLE>(0x1234), &copy, 0, FALSE,
                                  DUPLICATE_SAME_ACCESS));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    wchar_t line[] = L"cw32-demo-redist --exit 0";
-    EXPECT_FALSE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0x00000010 /* CREATE_NEW_CONSOLE */, nullptr,
-                                nullptr, &startup, &info));
+    EXPECT_FALSE(Start(L"--exit 0", info, nullptr, 0x00000010 /* CREATE_NEW_CONSOLE */));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
-    EXPECT_FALSE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, L"/no/such/directory", &startup,
-                                &info));
+    EXPECT_FALSE(Start(L"--exit 0", info, nullptr, 0, L"/no/such/directory"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
-    CloseHandle(read_end);
-    CloseHandle(write_end);
+    CloseAll({read_end, write_end});
 }
 
 TEST(WinportProcesses, SignalledChildReportsTheSignalCode) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    wchar_t line[] = L"cw32-demo-redist --sleep 5000";
-    ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    ASSERT_TRUE(Start(L"--sleep 5000", info));
     ::kill(static_cast<pid_t>(info.dwProcessId), SIGTERM);
     EXPECT_EQ(WaitForSingleObject(info.hProcess, 5000), WAIT_OBJECT_0);
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeProcess(info.hProcess, &code));
     EXPECT_EQ(code, WINPORT_SIGNAL_EXIT_BASE + SIGTERM);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    CloseAll({info.hProcess, info.hThread});
 }
 
 TEST(WinportProcesses, RunnerLeavesNoHandleAndAsksForWhatItShould) {
