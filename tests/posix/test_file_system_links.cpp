@@ -3,6 +3,8 @@
 #include <common-win32/common-win32.h>
 #include <winport/testing.h>
 
+#include "classlib/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,17 +18,15 @@ namespace {
 class LinkTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "cw32-links-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
         fs::create_directories(root_ / "outside");
         std::ofstream(root_ / "outside" / "keep.txt") << "keep";
         std::ofstream(root_ / "file.txt") << "x";
         fs::create_directory_symlink(root_ / "outside", root_ / "dirlink");
         fs::create_symlink(root_ / "file.txt", root_ / "filelink");
     }
-    void TearDown() override { fs::remove_all(root_); }
     std::wstring W(const char* name) const { return (root_ / name).wstring(); }
-    fs::path root_;
+    cw32test::TempFolder folder_;
+    const fs::path root_ = folder_.Root();
 };
 
 TEST_F(LinkTree, LinksAreReparsePointsWithTheFolderBitWhenTheyLeadToOne) {
@@ -69,18 +69,20 @@ TEST_F(LinkTree, SearchesAreCountedHandles) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST(ShellOperation, RefusesWhatItCannotDoFaithfully) {
+TEST(ShellOperation, RefusesWhatItCannotDoFaithfullyAndCountsAsAFaultPoint) {
     const wchar_t from[] = L"/nonexistent/a\0";
     const wchar_t to[] = L"/nonexistent/b\0";
     struct Case {
         const char* name;
         UINT function;
         FILEOP_FLAGS flags;
+        int result;  // ERROR_ACCESS_DENIED: an injected fault
     } cases[] = {
-        {"a delete", FO_DELETE, FOF_NOCONFIRMATION},
-        {"a move", FO_MOVE, FOF_NOCONFIRMATION},
-        {"renaming on collision", FO_COPY, FOF_NOCONFIRMATION | FOF_RENAMEONCOLLISION},
-        {"the recycle bin", FO_COPY, FOF_NOCONFIRMATION | FOF_ALLOWUNDO},
+        {"a delete", FO_DELETE, FOF_NOCONFIRMATION, ERROR_NOT_SUPPORTED},
+        {"a move", FO_MOVE, FOF_NOCONFIRMATION, ERROR_NOT_SUPPORTED},
+        {"renaming on collision", FO_COPY, FOF_NOCONFIRMATION | FOF_RENAMEONCOLLISION, ERROR_NOT_SUPPORTED},
+        {"the recycle bin", FO_COPY, FOF_NOCONFIRMATION | FOF_ALLOWUNDO, ERROR_NOT_SUPPORTED},
+        {"a failed call", FO_COPY, FOF_NOCONFIRMATION, ERROR_ACCESS_DENIED},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,21 +91,11 @@ TEST(ShellOperation, RefusesWhatItCannotDoFaithfully) {
         op.pFrom = from;
         op.pTo = to;
         op.fFlags = c.flags;
-        EXPECT_EQ(SHFileOperationW(&op), ERROR_NOT_SUPPORTED);
+        if (c.result == ERROR_ACCESS_DENIED) wt::FailNthCall(1, ERROR_ACCESS_DENIED, "SHFileOperationW");
+        EXPECT_EQ(SHFileOperationW(&op), c.result);
+        EXPECT_EQ(wt::FaultFired(), c.result == ERROR_ACCESS_DENIED);
+        wt::DisarmFaults();
     }
-}
-
-TEST(ShellOperation, AFailedCallCountsAsAFaultPoint) {
-    wt::FailNthCall(1, ERROR_ACCESS_DENIED, "SHFileOperationW");
-    const wchar_t from[] = L"/nonexistent/a\0";
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_COPY;
-    op.pFrom = from;
-    op.pTo = from;
-    op.fFlags = FOF_NOCONFIRMATION;
-    EXPECT_EQ(SHFileOperationW(&op), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(wt::FaultFired());
-    wt::DisarmFaults();
 }
 
 }  // namespace

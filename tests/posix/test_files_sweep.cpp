@@ -1,6 +1,7 @@
 // Fault-injection sweeps over the file routines: every platform call of ReplaceFileVariables
 // and DeleteAllFilesAndDirectories fails in turn, and each time the routine must not crash,
 // must log only its documented lines, must leave no handle open and must lose no data.
+#include "classlib/temp_folder.h"
 #include "support/test_host.h"
 
 #include <common-win32/common-win32.h>
@@ -19,23 +20,6 @@ namespace fs = std::filesystem;
 namespace wt = winport::testing;
 
 namespace {
-
-class SweepDir {
-public:
-    SweepDir() {
-        std::string pattern = (fs::temp_directory_path() / "cw32-sweep-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-    }
-    ~SweepDir() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    fs::path operator/(const char* name) const { return root_ / name; }
-    std::wstring W(const char* name) const { return (root_ / name).wstring(); }
-
-private:
-    fs::path root_;
-};
 
 void Write(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
@@ -80,17 +64,17 @@ std::set<std::string> Sweep(Run run, Check check) {
 TEST(FileSweeps, ReplaceFileVariablesKeepsTheTargetWhole) {
     const std::string original = "user=USER\npass=PASS\n\ncaf\xE9 USER\n";
     const std::string replaced = "user=admin\r\npass=secret\r\n\r\ncaf\xC3\xA9 admin\r\n";
-    SweepDir dir;
-    const fs::path target = dir / "setup.ini";
-    const fs::path temp = dir / "setup.ini.tmp";
-    const std::wstring abort_line = L"ReplaceFileVariables: error reading from '" + dir.W("setup.ini.tmp") +
-                                    L"' writing to '" + dir.W("setup.ini") + L"', aborting..";
+    cw32test::TempFolder dir;
+    const fs::path target = dir.Root() / "setup.ini";
+    const fs::path temp = dir.Root() / "setup.ini.tmp";
+    const std::wstring abort_line = L"ReplaceFileVariables: error reading from '" + dir.Path(L"setup.ini.tmp") +
+                                    L"' writing to '" + dir.Path(L"setup.ini") + L"', aborting..";
     const std::set<std::string> faulted = Sweep(
         [&] {
             Write(target, original);
             fs::remove(temp);
             auto host = cw32test::MakeHost();
-            ReplaceFileVariables(host, dir.W("setup.ini").c_str(), L"USER=\"admin\",PASS=\"secret\"", L"0,16", false, false);
+            ReplaceFileVariables(host, dir.Path(L"setup.ini").c_str(), L"USER=\"admin\",PASS=\"secret\"", L"0,16", false, false);
             return host;
         },
         [&](const cw32test::RecordingHost& host, bool fired, const std::string& function) {
@@ -141,9 +125,9 @@ std::wstring ExpectedFirstLine(const std::string& function) {
 }
 
 TEST(FileSweeps, DeleteAllFilesAndDirectoriesNeverLosesDataOutsideTheTree) {
-    SweepDir dir;
-    const fs::path tree = dir / "tree";
-    const fs::path outside = dir / "outside";
+    cw32test::TempFolder dir;
+    const fs::path tree = dir.Root() / "tree";
+    const fs::path outside = dir.Root() / "outside";
     const std::set<std::string> faulted = Sweep(
         [&] {
             fs::remove_all(tree);
@@ -155,7 +139,7 @@ TEST(FileSweeps, DeleteAllFilesAndDirectoriesNeverLosesDataOutsideTheTree) {
             Write(outside / "keep.txt", "keep");
             fs::create_directory_symlink(outside, tree / "sub" / "link");
             auto host = cw32test::MakeHost();
-            DeleteAllFilesAndDirectories(host, dir.W("tree").c_str());
+            DeleteAllFilesAndDirectories(host, dir.Path(L"tree").c_str());
             return host;
         },
         [&](const cw32test::RecordingHost& host, bool fired, const std::string& function) {
@@ -184,7 +168,7 @@ TEST(FileSweeps, DeleteAllFilesAndDirectoriesNeverLosesDataOutsideTheTree) {
             // What the fault left behind goes on a second, untouched run.
             if (fs::exists(tree)) {
                 auto again = cw32test::MakeHost();
-                DeleteAllFilesAndDirectories(again, dir.W("tree").c_str());
+                DeleteAllFilesAndDirectories(again, dir.Path(L"tree").c_str());
                 EXPECT_TRUE(again->lines.empty()) << function;
                 EXPECT_FALSE(fs::exists(tree)) << function;
             }

@@ -2,6 +2,7 @@
 #include <common-win32/common-win32.h>
 #include <winport/testing.h>
 
+#include "classlib/temp_folder.h"
 #include "support/scoped_env.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace wt = winport::testing;
@@ -22,24 +21,6 @@ void SetTmpdir(const char* value) {
     if (value) setenv("TMPDIR", value, 1);
     else unsetenv("TMPDIR");
 }
-
-// A scratch directory removed with everything in it at the end of the test.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "cw32-paths-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-    std::wstring wide(const std::string& leaf) const { return std::wstring(path_.begin(), path_.end()) + L"/" + std::wstring(leaf.begin(), leaf.end()); }
-
-private:
-    std::string path_;
-};
 
 class PathFaults : public ::testing::Test {
 protected:
@@ -76,15 +57,16 @@ TEST(GetTempPathW, AnswersTheNeededSizeWhenTheBufferIsShort) {
 }
 
 TEST(GetShortPathNameW, ExistingEntriesAreTheirOwnShortForm) {
-    ScratchDir dir;
-    std::ofstream(dir.path() + "/Long File Name.text") << "x";
-    ASSERT_EQ(symlink("/nonexistent/target", (dir.path() + "/dangling").c_str()), 0);
-    for (const std::wstring& path : {dir.wide("Long File Name.text"), dir.wide("dangling"), dir.wide(""), dir.wide(".")}) {
+    cw32test::TempFolder dir;
+    dir.Write(L"Long File Name.text", "x");
+    ASSERT_EQ(symlink("/nonexistent/target", (dir.Root() / "dangling").c_str()), 0);
+    for (const std::wstring& path : {dir.Path(L"Long File Name.text"), dir.Path(L"dangling"), dir.Path(L""),
+                                     dir.Path(L".")}) {
         wchar_t buffer[512] = {};
         EXPECT_EQ(GetShortPathNameW(path.c_str(), buffer, 512), path.size());
         EXPECT_EQ(std::wstring(buffer), path);
     }
-    std::wstring backslashed = dir.wide("Long File Name.text");
+    std::wstring backslashed = dir.Path(L"Long File Name.text");
     for (wchar_t& c : backslashed) c = c == L'/' ? L'\\' : c;
     wchar_t buffer[512] = {};
     EXPECT_EQ(GetShortPathNameW(backslashed.c_str(), buffer, 512), backslashed.size());
