@@ -192,6 +192,14 @@ TEST_F(SystemMessages, FullLineWidthAndInsertsFromArguments) {
     EXPECT_EQ(text, L"The system cannot find message text for message number 0xsetup.exe in the message file for kernel.\r\n");
 }
 
+TEST_F(SystemMessages, AnInjectedFaultHandsOutNoBuffer) {
+    wt::FailNthCall(1, ERROR_NOT_ENOUGH_MEMORY, "FormatMessageW");
+    std::wstring text;
+    EXPECT_EQ(SystemText(2, 0, text), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_TRUE(wt::FaultFired());
+}
+
 TEST_F(MessageTemplates, InsertsEscapesAndLineBreaks) {
     const DWORD_PTR strings[] = {reinterpret_cast<DWORD_PTR>(L"one"), reinterpret_cast<DWORD_PTR>("two"), 3,
                                  reinterpret_cast<DWORD_PTR>(L"four")};

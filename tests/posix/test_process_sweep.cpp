@@ -107,13 +107,10 @@ TEST(RedistRunnerSweep, EveryPlatformCallFailsInTurn) {
         std::map<std::string, int> seen;
         unsigned n = 1;
         for (; n < 200; ++n) {
-            SweepRun run = RunWithFault(n, before);
-            if (run.faulted.empty()) {
-                CheckRun(run, before);
-                break;
-            }
-            ++seen[run.faulted];
+            const SweepRun run = RunWithFault(n, before);
             CheckRun(run, before);
+            if (run.faulted.empty()) break;
+            ++seen[run.faulted];
         }
         EXPECT_LT(n, 200u) << "the sweep never ran untouched";
         for (const char* f : {"GetEnvironmentVariableW", "SetEnvironmentVariableW", "CreatePipe", "DuplicateHandle",

@@ -36,10 +36,8 @@ TEST(Store, StateDirectoryFollowsWinportRoot) {
     EXPECT_EQ(wt::StateDirectory(), root);
 }
 
-TEST(CrtNumbers, SaturateAtWindowsWidths) {
-    EXPECT_EQ(_wtoi(L"99999999999"), 2147483647);
-    EXPECT_EQ(_wtol(L"-99999999999"), -2147483647L - 1);
-    EXPECT_EQ(_wtoi(L"  42abc"), 42);
+// Saturation, spaces and stray text are checked by the portable number tests; these two are not.
+TEST(CrtNumbers, HexAndNull) {
     EXPECT_EQ(_wcstoi64(L"0c0c", nullptr, 16), 0xc0c);
     EXPECT_EQ(_wtoi(nullptr), 0);
 }
