@@ -5,6 +5,7 @@
 #include <winport/testing.h>
 
 #include "classlib/temp_folder.h"
+#include "fault_sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -86,46 +87,41 @@ TEST_F(FileSeams, EveryFunctionFailsWithTheArmedErrorAndThenWorksAgain) {
 // must reach the caller (a false Open or a CFileException*), and no file handle may stay open.
 TEST_F(FileSeams, SweepOverAFileRoundTripReportsEveryFailureAndLeaksNothing) {
     const std::wstring path = folder.Path(L"sweep.txt");
-    const std::size_t files_before = wt::LiveHandles(wt::HandleKind::File);
-    unsigned n = 1;
-    for (; n < 100; ++n) {
-        SCOPED_TRACE(testing::Message() << "failing call " << n);
-        bool completed = false;
-        bool reported = false;
-        wt::FailNthCall(n, ERROR_DISK_FULL);
-        try {
-            CStdioFile file;
-            if (file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite)) {
-                file.WriteString(L"one\ntwo\n");
-                file.SeekToBegin();
-                CString line;
-                file.ReadString(line);
-                file.ReadString(line);
-                file.SetLength(4);
-                file.Flush();
-                file.Close();
-                completed = true;
-            } else {
-                reported = GetLastError() == ERROR_DISK_FULL;
+    bool completed = false, reported = false;
+    cw32test::SweepFaults(
+        ERROR_DISK_FULL,
+        [&] {
+            completed = reported = false;
+            try {
+                CStdioFile file;
+                if (file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite)) {
+                    file.WriteString(L"one\ntwo\n");
+                    file.SeekToBegin();
+                    CString line;
+                    file.ReadString(line);
+                    file.ReadString(line);
+                    file.SetLength(4);
+                    file.Flush();
+                    file.Close();
+                    completed = true;
+                } else {
+                    reported = GetLastError() == ERROR_DISK_FULL;
+                }
+            } catch (CFileException* e) {
+                reported = e->m_lOsError == ERROR_DISK_FULL && e->m_cause == CFileException::diskFull;
+                e->Delete();
             }
-        } catch (CFileException* e) {
-            reported = e->m_lOsError == ERROR_DISK_FULL && e->m_cause == CFileException::diskFull;
-            e->Delete();
-        }
-        const bool fired = wt::FaultFired();
-        wt::DisarmFaults();
-        EXPECT_EQ(wt::LiveHandles(wt::HandleKind::File), files_before);
-        if (!fired) {
-            EXPECT_TRUE(completed);
-            EXPECT_EQ(folder.Read(L"sweep.txt"), "one\r");
-            break;
-        }
-        EXPECT_TRUE(reported);
-        EXPECT_FALSE(completed);
-    }
-    // CreateFileW, WriteFile, SetFilePointerEx, ReadFile (once: the rest comes from the read
-    // buffer), SetFilePointerEx, SetEndOfFile, FlushFileBuffers: seven calls could fail.
-    EXPECT_EQ(n, 8u);
+        },
+        [&](unsigned n, const std::string& function) {
+            EXPECT_EQ(completed, function.empty());
+            EXPECT_EQ(reported, !function.empty());
+            if (function.empty()) {
+                EXPECT_EQ(folder.Read(L"sweep.txt"), "one\r");
+                // CreateFileW, WriteFile, SetFilePointerEx, ReadFile (once: the rest comes from the
+                // read buffer), SetFilePointerEx, SetEndOfFile, FlushFileBuffers: seven could fail.
+                EXPECT_EQ(n, 8u);
+            }
+        });
 }
 
 TEST_F(FileSeams, CallLogShowsTheAccessShareAndDispositionCFileAskedFor) {

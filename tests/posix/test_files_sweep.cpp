@@ -2,12 +2,10 @@
 // and DeleteAllFilesAndDirectories fails in turn, and each time the routine must not crash,
 // must log only its documented lines, must leave no handle open and must lose no data.
 #include "classlib/temp_folder.h"
+#include "fault_sweep.h"
 #include "support/test_host.h"
 
 #include <common-win32/common-win32.h>
-#include <winport/testing.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -17,7 +15,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-namespace wt = winport::testing;
 
 namespace {
 
@@ -33,30 +30,17 @@ std::string Read(const fs::path& path) {
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
 
-// Runs `run` with the nth fault point failing, for n = 1, 2, ... until a run passes every
-// fault point untouched; `check` sees each run. Returns the functions the faults fired in.
+// A fault sweep whose runs log to a host: every line it gets is a stamped level-2 line.
 template <class Run, class Check>
 std::set<std::string> Sweep(Run run, Check check) {
-    std::set<std::string> faulted;
-    unsigned n = 1;
-    for (;; ++n) {
-        SCOPED_TRACE("fault at call " + std::to_string(n));
-        wt::FailNthCall(n, ERROR_ACCESS_DENIED);
-        const std::size_t handles_before = wt::LiveHandles();
-        auto host = run();
-        const bool fired = wt::FaultFired();
-        const std::string function = wt::FaultedFunction();
-        wt::DisarmFaults();
-        EXPECT_EQ(wt::LiveHandles(), handles_before) << "after a fault in " << function;
+    boost::shared_ptr<cw32test::RecordingHost> host;
+    return cw32test::SweepFaults(ERROR_ACCESS_DENIED, [&] { host = run(); }, [&](unsigned, const std::string& function) {
         for (const auto& line : host->lines) {
             EXPECT_EQ(line.level, 2);
             EXPECT_TRUE(cw32test::HasStamp(line.text));
         }
-        check(*host, fired, function);
-        if (!fired || n > 500) break;
-        faulted.insert(function);
-    }
-    return faulted;
+        check(*host, !function.empty(), function);
+    });
 }
 
 // ---- ReplaceFileVariables ----------------------------------------------------------------

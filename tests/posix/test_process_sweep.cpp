@@ -1,6 +1,7 @@
 // Fault-injection sweeps: every platform call of RunRedistProgram and of the environment pair
 // is made to fail in turn. Each run must end without a crash, with the documented lines, with
 // no handle left open and with the environment as the documented rules leave it.
+#include "fault_sweep.h"
 #include "support/test_host.h"
 #include "support/test_programs.h"
 
@@ -9,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <string>
 
 namespace wt = winport::testing;
@@ -37,21 +37,15 @@ struct SweepRun {
     std::string faulted;
 };
 
-// One run with the nth fault point failing (0: none) with ERROR_ACCESS_DENIED.
-SweepRun RunWithFault(unsigned n, const wchar_t* before) {
-    SetEnvironmentVariableW(kVariable, before);
+// One run, with whatever fault is armed.
+SweepRun RunOnce() {
     auto host = cw32test::MakeHost();
     SweepRun run;
     CString output;
     wchar_t line[] = L"cw32-demo-redist --out early --sleep 60 --out late --sleep 80 --exit 7";
-    const std::size_t handles_before = wt::LiveHandles();
-    if (n > 0) wt::FailNthCall(n, ERROR_ACCESS_DENIED);
     EXPECT_EQ(RunRedistProgram(host, line, 0, true, nullptr, &run.exit_code, L"7", false, &output,
                                CString(kVariable), CString(L"temp"), false),
               0u);
-    run.faulted = wt::FaultFired() ? wt::FaultedFunction() : "";
-    wt::DisarmFaults();
-    EXPECT_EQ(wt::LiveHandles(), handles_before) << "after a fault in " << run.faulted;
     EXPECT_EQ(host.use_count(), 1);
     run.lines = host->Unstamped();
     run.output = output.GetString();
@@ -104,18 +98,17 @@ void CheckRun(const SweepRun& run, const wchar_t* before) {
 TEST(RedistRunnerSweep, EveryPlatformCallFailsInTurn) {
     for (const wchar_t* before : {static_cast<const wchar_t*>(nullptr), L"original"}) {
         SCOPED_TRACE(before ? "variable existed" : "variable did not exist");
-        std::map<std::string, int> seen;
-        unsigned n = 1;
-        for (; n < 200; ++n) {
-            const SweepRun run = RunWithFault(n, before);
-            CheckRun(run, before);
-            if (run.faulted.empty()) break;
-            ++seen[run.faulted];
-        }
-        EXPECT_LT(n, 200u) << "the sweep never ran untouched";
+        SweepRun run;
+        const auto faulted = cw32test::SweepFaults(
+            ERROR_ACCESS_DENIED, [&] { run = RunOnce(); },
+            [&](unsigned, const std::string& function) {
+                run.faulted = function;
+                CheckRun(run, before);
+            },
+            [&] { SetEnvironmentVariableW(kVariable, before); });
         for (const char* f : {"GetEnvironmentVariableW", "SetEnvironmentVariableW", "CreatePipe", "DuplicateHandle",
                               "CreateProcessW", "PeekNamedPipe", "ReadFile", "GetExitCodeProcess"})
-            EXPECT_GT(seen[f], 0) << f << " was never made to fail";
+            EXPECT_EQ(faulted.count(f), 1u) << f << " was never made to fail";
     }
     SetEnvironmentVariableW(kVariable, nullptr);
 }

@@ -1,10 +1,9 @@
 // Fault-injection sweep over every CInstallRegistry operation: the nth winport call fails, for
 // n = 1, 2, ... until the operation runs untouched. Each time: no crash, false with the injected
 // error (a failing RegCloseKey changes nothing), no key handle left open, no value half-written.
-#include <common-win32/common-win32.h>
-#include <winport/testing.h>
+#include "fault_sweep.h"
 
-#include <gtest/gtest.h>
+#include <common-win32/common-win32.h>
 
 #include <functional>
 
@@ -121,37 +120,33 @@ class RegistrySweep : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(RegistrySweep, EveryFailingCallGivesTheDocumentedResult) {
     const Operation op = Operations()[GetParam()];
-    unsigned faulted_runs = 0;
-    for (unsigned n = 1; n < 500; ++n) {
-        Seed();
-        const std::size_t keys_before = wt::LiveHandles(wt::HandleKind::RegistryKey);
-        wt::FailNthCall(n, kInjected);
-        bool result = false;
-        try {
-            result = op.run();
-        } catch (long error) {
-            ADD_FAILURE() << op.name << ": call " << n << " threw " << error;
-        }
-        const DWORD error = GetLastError();
-        const bool fired = wt::FaultFired();
-        const std::string where = wt::FaultedFunction();
-        wt::DisarmFaults();
-        EXPECT_EQ(wt::LiveHandles(wt::HandleKind::RegistryKey), keys_before) << op.name << " leaked at call " << n;
-        if (!fired) {
-            EXPECT_TRUE(result) << op.name << " failed without a fault";
-            EXPECT_GT(faulted_runs, 0u) << op.name << " made no platform call";
-            return;
-        }
-        ++faulted_runs;
-        if (where == "RegCloseKey") {
-            EXPECT_TRUE(result) << op.name << ": a failing close must not change the result";
-        } else if (std::string(op.name) != "DeleteKey") {
-            EXPECT_FALSE(result) << op.name << ": call " << n << " (" << where << ") failed unnoticed";
-            EXPECT_EQ(error, kInjected) << op.name << " in " << where;
-        }
-        if (op.after_fault) op.after_fault(result);
-    }
-    ADD_FAILURE() << op.name << " still faulting after 500 calls";
+    bool result = false;
+    DWORD error = 0;
+    cw32test::SweepFaults(
+        kInjected,
+        [&] {
+            try {
+                result = op.run();
+            } catch (long thrown) {
+                ADD_FAILURE() << op.name << " threw " << thrown;
+            }
+            error = GetLastError();
+        },
+        [&](unsigned n, const std::string& where) {
+            if (where.empty()) {
+                EXPECT_TRUE(result) << op.name << " failed without a fault";
+                EXPECT_GT(n, 1u) << op.name << " made no platform call";
+                return;
+            }
+            if (where == "RegCloseKey") {
+                EXPECT_TRUE(result) << op.name << ": a failing close must not change the result";
+            } else if (std::string(op.name) != "DeleteKey") {
+                EXPECT_FALSE(result) << op.name << ": " << where << " failed unnoticed";
+                EXPECT_EQ(error, kInjected) << op.name << " in " << where;
+            }
+            if (op.after_fault) op.after_fault(result);
+        },
+        Seed);
 }
 
 std::string OperationName(const ::testing::TestParamInfo<std::size_t>& info) { return Operations()[info.param].name; }
