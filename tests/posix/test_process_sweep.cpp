@@ -42,7 +42,9 @@ SweepRun RunOnce() {
     auto host = cw32test::MakeHost();
     SweepRun run;
     CString output;
-    wchar_t line[] = L"cw32-demo-redist --out early --sleep 60 --out late --sleep 80 --exit 7";
+    // The child waits 300 ms after its last line, three passes of the runner, so that even on a
+    // loaded machine a pass reads "late" before one sees the exit.
+    wchar_t line[] = L"cw32-demo-redist --out early --sleep 60 --out late --sleep 300 --exit 7";
     EXPECT_EQ(RunRedistProgram(host, line, 0, true, nullptr, &run.exit_code, L"7", false, &output,
                                CString(kVariable), CString(L"temp"), false),
               0u);
