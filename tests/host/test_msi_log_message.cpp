@@ -15,7 +15,12 @@ static_assert(!std::is_default_constructible<CMsiLogMessage>::value, "the defaul
 
 TEST(MsiLogMessage, LinesFollowTheFormatRule) {
     using M = CMsiLogMessage;
-    struct Case { const char* name; const wchar_t* format; std::function<void(M&)> act; std::vector<std::wstring> out; };
+    struct Case {
+        const char* name;
+        const wchar_t* format;
+        std::function<void(M&)> act;
+        std::vector<std::wstring> out;
+    };
     const Case cases[] = {
         {"prefix gets %s appended", L"[X] ", [](M& m) { m.Log(L"abc"); }, {L"[X] abc"}},
         {"%s in the middle stays", L"Step %s done", [](M& m) { m.Log(L"two"); }, {L"Step two done"}},

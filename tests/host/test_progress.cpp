@@ -8,7 +8,11 @@ using cw32test::MakeHost;
 namespace {
 
 TEST(Progress, EachFunctionWritesItsLine) {
-    struct Case { DWORD (*function)(boost::shared_ptr<ILogger>, int); int amount; const wchar_t* line; };
+    struct Case {
+        DWORD (*function)(boost::shared_ptr<ILogger>, int);
+        int amount;
+        const wchar_t* line;
+    };
     const Case cases[] = {
         {UseProgressTicks, 0, L"UseProgressTime: 0 ticks"},
         {UseProgressTicks, 250, L"UseProgressTime: 250 ticks"},

@@ -20,9 +20,14 @@ bool Read(std::wstring* value) {
 }
 
 TEST(TemporaryEnvironment, SetAndRestoreRoundTrips) {
-    // before: null: does not exist
-    struct Case { const char* name; const wchar_t* before; std::wstring value; bool existed; std::wstring returned;
-        int lines; };
+    struct Case {
+        const char* name;
+        const wchar_t* before;  // null: the variable does not exist
+        std::wstring value;
+        bool existed;
+        std::wstring returned;
+        int lines;
+    };
     const std::wstring v259 = std::wstring(259, L'x');  // fits the first buffer with its terminator
     const std::wstring v260 = std::wstring(260, L'y');  // one over: read a second time
     const std::wstring v300 = std::wstring(300, L'z');

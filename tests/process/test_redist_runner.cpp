@@ -75,8 +75,13 @@ bool VariableExists(const wchar_t* name, std::wstring* value = nullptr) {
 // The child sleeps before it writes and before it exits, so each piece of output is waiting
 // in the pipe, whole, when the runner's next pass reads it.
 TEST(RedistRunnerOutput, ChunksAndExitCodes) {
-    struct Case { const char* name; std::wstring arguments; std::vector<std::wstring> chunks; unsigned long exit_code;
-        const wchar_t* closing; };
+    struct Case {
+        const char* name;
+        std::wstring arguments;
+        std::vector<std::wstring> chunks;
+        unsigned long exit_code;
+        const wchar_t* closing;
+    };
     const std::wstring fill3000 = [] {
         std::wstring s;
         for (int i = 0; i < 3000; ++i) s += static_cast<wchar_t>(L'a' + i % 26);
@@ -195,9 +200,13 @@ TEST(RedistRunnerStart, RealExitCode259EndsTheWait) {
 }
 
 TEST(RedistRunnerEnvironment, ChildSeesTheVariableWhichIsPutBackAfterwards) {
-    // before: null: the variable does not exist
-    struct Case { const char* name; const wchar_t* before; const wchar_t* env_name; const wchar_t* env_value;
-        const wchar_t* child_sees; };
+    struct Case {
+        const char* name;
+        const wchar_t* before;  // null: the variable does not exist
+        const wchar_t* env_name;
+        const wchar_t* env_value;
+        const wchar_t* child_sees;
+    };
     const Case cases[] = {
         {"new variable", nullptr, kVariable, L"temp value", L"CW32_REDIST_TEST_VARIABLE=temp value\n"},
         {"existing variable", L"original", kVariable, L"temp", L"CW32_REDIST_TEST_VARIABLE=temp\n"},
