@@ -10,6 +10,9 @@ install(DIRECTORY common-win32/include/ classlib/include/ DESTINATION ${CMAKE_IN
 if(NOT WIN32)
   install(DIRECTORY winport/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endif()
+if(CW32_RUNTIME_DLLS)
+  install(FILES ${CW32_RUNTIME_DLLS} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(TARGETS cw32 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(EXPORT common-win32-targets NAMESPACE common-win32::

@@ -18,6 +18,7 @@ if [[ -n $toolchain ]]; then
   cp "$work/prefix/bin/"*.dll "$work/build/"
   "$emulator" "$work/build/consumer.exe"
 else
+  export WINPORT_ROOT="$work/state"
   LD_LIBRARY_PATH="$work/prefix/lib" "$work/build/consumer"
   # The pkg-config file serves a plain compiler call as well.
   export PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig"
