@@ -28,6 +28,30 @@ collect_details() {
     -e '\[  FAILED  \]' -e 'exception' -e 'What happened' | head -n 60)
 }
 
+# How many tests each GoogleTest program of the last ctest run ran, from ctest's log. A
+# program that printed no count did not run (a 32-bit program started the wrong way exits 0
+# at once), and that fails the check.
+count_tests_run() {
+  local preset=$1 log="build/$1/Testing/Temporary/LastTest.log" row
+  [[ -f $log ]] || return
+  while IFS= read -r row; do
+    echo "  $row"
+    if [[ $row == *"did not run"* ]]; then
+      failures+=("$preset: $row")
+      failed=$((failed + 1))
+    fi
+  done < <(awk '
+    match($0, /^[0-9]+\/[0-9]+ Test: /) { name = substr($0, RLENGTH + 1); next }
+    name ~ /^test-/ && match($0, /^\[==========\] [0-9]+ tests? from .* ran\./) {
+      split($0, w, " "); ran[name] = w[2]; next
+    }
+    name ~ /^test-/ && /^"[^"]+" end time:/ {
+      if (!(name in ran) || ran[name] == 0) print name ": did not run (no GoogleTest count)"
+      else print name ": " ran[name] " tests ran"
+      delete ran[name]; name = ""
+    }' "$log")
+}
+
 # run_suite PRESET: configure, build, and run the preset's tests, adding up the results.
 run_suite() {
   local preset=$1
@@ -40,21 +64,30 @@ run_suite() {
     failed=$((failed + 1))
     return
   fi
-  # A preset whose tests need a runner this machine lacks (mingw-i686 without 32-bit Wine)
-  # registers none: it is built and linked, and ctest is not asked to run an empty list.
   if [[ $(ctest --preset "$preset" -N 2>/dev/null) == *'Total Tests: 0'* ]]; then
-    echo "($preset: built and linked; its tests need 32-bit Wine, which this machine lacks)"
+    failures+=("$preset: no tests registered (is Wine for this architecture installed?)")
+    failed=$((failed + 1))
     return
   fi
-  [[ $preset == mingw-x86_64 ]] && wine_warm_up "$PWD/build/$preset"
+  local wine=""
+  case $preset in
+    mingw-x86_64) wine=x86_64 ;;
+    mingw-i686) wine=i686 ;;
+  esac
+  if [[ -n $wine ]] && ! wine_warm_up "$PWD/build/$preset" "$wine"; then
+    failures+=("$preset: Wine could not start")
+    failed=$((failed + 1))
+    return
+  fi
   local out line
   out=$(ctest --preset "$preset" 2>&1)
   echo "$out" | tail -n 40
   line=$(summary_line "$out")
+  count_tests_run "$preset"
   # Wine is not Windows: a test program that fails under it once is run a second time, and the
   # first run's failed checks stay in the log (and at its end), so a Wine hiccup is told from a
   # fault that fails every time.
-  if [[ $preset == mingw-x86_64 && -n $line && $(failed_of "$line") -gt 0 ]]; then
+  if [[ -n $wine && -n $line && $(failed_of "$line") -gt 0 ]]; then
     details+=("--- $preset, first run (run again below)")
     collect_details "$out"
     local again
@@ -72,7 +105,7 @@ run_suite() {
       out=$again
     fi
   fi
-  if [[ $preset == mingw-x86_64 ]]; then wine_stop "$PWD/build/$preset"; fi
+  [[ -n $wine ]] && wine_stop "$PWD/build/$preset"
   if [[ -n $line ]]; then
     local bad total
     bad=$(failed_of "$line")

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/wine_on_qemu.h"
+
 namespace {
 
 std::wstring Text(const CString& s) { return std::wstring(s.GetString(), s.GetLength()); }
@@ -62,6 +64,7 @@ TEST(CStringSharing, EveryWriteLeavesTheOtherCopiesAlone) {
 }
 
 TEST(CStringSharing, CopiesMayBeTakenAndDroppedOnSeveralThreadsAtOnce) {
+    if (cw32test::UnderWineOnQemu()) GTEST_SKIP() << "threads that run at once crash 32-bit Wine under qemu-i386";
     const CString original(L"shared between threads");
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {

@@ -10,6 +10,21 @@
 #include <string>
 #endif
 
+#if defined(_WIN32) && !defined(_WIN64)
+#include <windows.h>
+
+// GoogleTest sends each failure and skip message to OutputDebugStringA as well as to stdout.
+// Under 32-bit Wine on qemu-i386 (a Linux kernel without 32-bit emulation) the exception
+// that OutputDebugStringA raises comes back on a wrong thread block once the process has a
+// second thread, and the program dies in place of reporting. The test programs bind that
+// import to a function that drops the copy; stdout keeps every message.
+namespace {
+void WINAPI DropDebuggerCopy(LPCSTR) {}
+}  // namespace
+extern "C" void(WINAPI* const cw32_output_debug_string)(LPCSTR) __asm__("__imp__OutputDebugStringA@4");
+extern "C" void(WINAPI* const cw32_output_debug_string)(LPCSTR) = DropDebuggerCopy;
+#endif
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
 #if !defined(_WIN32)
