@@ -14,10 +14,10 @@
 #include <windows.h>
 
 // GoogleTest sends each failure and skip message to OutputDebugStringA as well as to stdout.
-// Under 32-bit Wine on qemu-i386 (a Linux kernel without 32-bit emulation) the exception
-// that OutputDebugStringA raises comes back on a wrong thread block once the process has a
-// second thread, and the program dies in place of reporting. The test programs bind that
-// import to a function that drops the copy; stdout keeps every message.
+// Under 32-bit Wine on qemu-i386 (a Linux kernel without 32-bit emulation) the test programs
+// die in the handler of the exception that OutputDebugStringA raises (an illegal instruction
+// on return, with a wrong thread block), though a one-thread probe survives it. The test
+// programs bind that import to a function that drops the copy; stdout keeps every message.
 namespace {
 void WINAPI DropDebuggerCopy(LPCSTR) {}
 }  // namespace
