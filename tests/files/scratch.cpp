@@ -80,4 +80,19 @@ void ScratchDir::SetReadOnly(const std::wstring& relative, bool read_only) const
     ASSERT_TRUE(SetFileAttributesW(W(relative).c_str(), attributes)) << GetLastError();
 }
 
+bool WineWritesReadOnlyFiles() {
+#if defined(CW32_TESTS_UNDER_WINE)
+    ScratchDir dir;
+    dir.WriteFile(L"probe.txt", "");
+    dir.SetReadOnly(L"probe.txt", true);
+    HANDLE file = CreateFileW(dir.W(L"probe.txt").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool opened = file != INVALID_HANDLE_VALUE;
+    if (opened) CloseHandle(file);
+    dir.SetReadOnly(L"probe.txt", false);
+    return opened;
+#else
+    return false;
+#endif
+}
+
 }  // namespace cw32test

@@ -33,4 +33,9 @@ private:
     std::wstring root_;
 };
 
+// True under Wine run as root (as CI runs it), where a read-only file opens for writing: Wine
+// keeps the attribute in the POSIX mode bits, which do not bind root. Windows refuses such an
+// open whoever asks, and so does winport. Always false outside Wine.
+bool WineWritesReadOnlyFiles();
+
 }  // namespace cw32test

@@ -35,6 +35,39 @@ TEST(FileAttributes, ReportFilesFoldersReadOnlyAndMisses) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+// The read-only attribute refuses every open that could write, whoever runs the process (CI
+// runs as root, whom POSIX lets write anyway); reading stays allowed.
+TEST(OpeningFiles, ReadOnlyFilesRefuseEveryWritingOpen) {
+    if (cw32test::WineWritesReadOnlyFiles()) GTEST_SKIP() << "Wine run as root opens read-only files for writing";
+    ScratchDir dir;
+    dir.WriteFile(L"ro.txt", "kept");
+    dir.SetReadOnly(L"ro.txt", true);
+    struct Case {
+        DWORD access;
+        DWORD disposition;
+        bool opens;
+    } cases[] = {
+        {GENERIC_READ, OPEN_EXISTING, true},
+        {GENERIC_WRITE, OPEN_EXISTING, false},
+        {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, false},
+        {FILE_APPEND_DATA, OPEN_EXISTING, false},
+        {GENERIC_WRITE, CREATE_ALWAYS, false},
+        {GENERIC_WRITE, TRUNCATE_EXISTING, false},
+    };
+    for (const auto& c : cases) {
+        HANDLE file = CreateFileW(dir.W(L"ro.txt").c_str(), c.access, FILE_SHARE_READ, nullptr, c.disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(file != INVALID_HANDLE_VALUE, c.opens) << std::hex << c.access << " " << c.disposition;
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+        } else {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        }
+    }
+    EXPECT_EQ(dir.ReadFile(L"ro.txt"), "kept");
+    dir.SetReadOnly(L"ro.txt", false);
+}
+
 // Each row starts from the same folder: src.txt, old.txt, read-only locked.txt and a folder.
 TEST(DeletingAndCopyingFiles, FollowTheWindowsRules) {
     struct Case {

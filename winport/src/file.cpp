@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "descriptor.h"
 #include "file_shares.h"
+#include "posix_fs.h"
 #include "unsupported.h"
 
 #include <cerrno>
@@ -226,6 +227,12 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, 
         return Fail(error);
     }
     if (S_ISDIR(info.st_mode) && !(flags & O_DIRECTORY)) {  // became a directory since the check
+        ::close(fd);
+        return Fail(ERROR_ACCESS_DENIED);
+    }
+    // The read-only attribute refuses every writing open, whoever asks: root's permission to
+    // write anyway is a POSIX rule, not a Windows one.
+    if (existed && writable && fs::IsReadOnly(info)) {
         ::close(fd);
         return Fail(ERROR_ACCESS_DENIED);
     }
