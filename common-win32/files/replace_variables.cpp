@@ -24,16 +24,17 @@ const wchar_t kHidden[] = L"********";
 // like any other failure, since whether the pair is secret cannot be known.
 struct MissingFlagsEntry {};
 
-// The temporary file's writer. Every line still goes through WriteLine and the Write slot, but
-// the lines are gathered and handed to CTextFile::Write in blocks: a million-line file then
-// costs a few hundred writes to the system instead of a million. A failing block raises at the
-// next block or at Close, still inside the rewrite, which then aborts as for any failure.
+// The temporary file's writer. The lines are gathered and handed to the file in blocks: a
+// million-line file then costs a few hundred writes to the system instead of a million. A
+// line keeps its length (a NUL byte in it is text like any other), so it is added whole with
+// its CR LF rather than as a C string. A failing block raises at the next block or at Close,
+// still inside the rewrite, which then aborts as for any failure.
 class BlockTextFile : public CTextFile {
 public:
-    using CTextFile::CTextFile;
-    bool Write(const wchar_t* text) override {
-        pending_ += text;
-        return pending_.size() < kBlockCharacters || WritePending();
+    void AddLine(const CString& line) {
+        pending_.append(line.GetString(), static_cast<std::size_t>(line.GetLength()));
+        pending_ += L"\r\n";
+        if (pending_.size() >= kBlockCharacters) WritePending();
     }
     bool Close() override {
         WritePending();
@@ -43,11 +44,10 @@ public:
 private:
     static constexpr std::size_t kBlockCharacters = 64 * 1024;
 
-    bool WritePending() {
+    void WritePending() {
         // Whole lines only: a block never splits a character's surrogate pair.
-        const bool written = CTextFile::Write(pending_.c_str());
+        WriteCounted(pending_.data(), pending_.size());
         pending_.clear();
-        return written;
     }
 
     std::wstring pending_;
@@ -73,15 +73,19 @@ void LogReplacement(const boost::shared_ptr<ILogger>& logger, int count, const V
 
 // Reads the target, writes the replaced lines to the temporary file and copies it back. A
 // failure raises (CFileException* or MissingFlagsEntry); both files are closed by their
-// destructors before the caller handles it.
+// destructors before the caller handles it. `created` tells whether this call made the
+// temporary file.
 void RewriteThroughTemporaryFile(const boost::shared_ptr<ILogger>& logger, const CString& fileName,
                                  const CString& tempPath, const std::vector<Variable>& variables,
-                                 const std::vector<long>& flags, bool logHiddenValues) {
+                                 const std::vector<long>& flags, bool logHiddenValues, bool& created) {
     CStdioFile input(fileName.GetString(), CFile::modeRead);
     LogMessage(logger, L"Output File will be UTF-8 Encoded");
-    // A temporary file that cannot be created is not an error here: every write then returns
-    // false, and the final copy finds nothing to copy, leaving the target as it was.
-    BlockTextFile output(tempPath.GetString(), CFile::modeCreate | CFile::modeWrite, 1);
+    // A temporary file that cannot be created is not an error: the lines are still read and
+    // the replacements reported, but nothing is written and nothing is copied. A file of that
+    // name left by an earlier run (one that cannot be opened for writing, say) is not this
+    // call's output, and none of it may reach the target.
+    BlockTextFile output;
+    created = output.Open(tempPath.GetString(), CFile::modeCreate | CFile::modeWrite);
     CString line;
     while (input.ReadString(line)) {
         for (std::size_t i = 0; i < variables.size(); ++i) {
@@ -90,10 +94,11 @@ void RewriteThroughTemporaryFile(const boost::shared_ptr<ILogger>& logger, const
             if (i >= flags.size()) throw MissingFlagsEntry();
             LogReplacement(logger, count, variables[i], flags[i], logHiddenValues, fileName);
         }
-        output.WriteLine(line.GetString());
+        output.AddLine(line);
     }
     input.Close();
     output.Close();
+    if (!created) return;
     // The copy and the delete report nothing: a target that cannot be replaced keeps its text.
     CopyFileW(tempPath.GetString(), fileName.GetString(), FALSE);
     DeleteFileW(tempPath.GetString());
@@ -116,8 +121,9 @@ void ReplaceFileVariables(boost::shared_ptr<IActionContext> context, const CStri
     const std::vector<long> flags = cw32::files::ParseFlags(variableFlags);
 
     bool failed = false;
+    bool created = false;
     try {
-        RewriteThroughTemporaryFile(logger, fileName, tempPath, parsed.variables, flags, logHiddenValues);
+        RewriteThroughTemporaryFile(logger, fileName, tempPath, parsed.variables, flags, logHiddenValues, created);
     } catch (CFileException* error) {
         error->Delete();
         failed = true;
@@ -127,6 +133,6 @@ void ReplaceFileVariables(boost::shared_ptr<IActionContext> context, const CStri
     if (failed) {
         LogFormatted(logger, L"ReplaceFileVariables: error reading from '%s' writing to '%s', aborting..", tempPath,
                      fileName);
-        DeleteFileW(tempPath.GetString());
+        if (created) DeleteFileW(tempPath.GetString());
     }
 }

@@ -2,6 +2,10 @@
 #include "common-win32/text_file.h"
 
 #include "common-win32/conversions.h"
+#include "text/utf8_encode.h"
+
+#include <cwchar>
+#include <string>
 
 CTextFile::CTextFile(DWORD encoding) : encoding(encoding) {}
 
@@ -27,10 +31,13 @@ bool CTextFile::Close() {
     return true;
 }
 
-bool CTextFile::Write(const wchar_t* text) {
+bool CTextFile::Write(const wchar_t* text) { return WriteCounted(text, text ? std::wcslen(text) : 0); }
+
+bool CTextFile::WriteCounted(const wchar_t* text, std::size_t count) {
     if (!IsOpen() || encoding != CW32_ENCODING_UTF8) return false;
-    const CStringA bytes = ToAnsi(text, encoding);
-    file.Write(bytes.GetString(), static_cast<UINT>(bytes.GetLength()));
+    std::string bytes(cw32::text::Utf8Length(text, count), '\0');
+    cw32::text::EncodeUtf8(text, count, bytes.data());
+    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
     return true;
 }
 

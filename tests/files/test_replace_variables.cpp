@@ -59,6 +59,8 @@ const Case kCases[] = {
      {L"ReplaceFileVariables: expected ending '\",' rest of string is: 'k=\"v'", kUtf8Line, Replaced(2, L"k", L"")}},
     {"an empty list rewrites line ends", L"", L"", false, false, "one\r\ntwo\n\nlast", "one\r\ntwo\r\n\r\nlast\r\n",
      {kUtf8Line}},
+    {"a NUL byte is text like any other", L"k=\"v\"", L"0", false, false, std::string("k\0k\0\n", 5),
+     std::string("v\0v\0\r\n", 6), {kUtf8Line, Replaced(2, L"k", L"v")}},
     {"8-bit input comes out as UTF-8", L"", L"", false, false, "caf\xE9\n", "caf\xC3\xA9\r\n", {kUtf8Line}},
     {"no equals sign anywhere", L"a=\"1\",junk", L"0,0", false, false, "a\n", "a\n",
      {L"ReplaceFileVariables: Incorrect formatting of string; need '=' have 'junk'"}},
@@ -103,14 +105,36 @@ TEST(ReplaceFileVariables, MissingFileAbortsWithOneLine) {
     EXPECT_FALSE(dir.Exists(L"missing.ini.tmp"));
 }
 
-TEST(ReplaceFileVariables, TemporaryFileThatCannotBeCreatedLeavesTheTarget) {
+// Where the temporary file would go stands a folder, or (with `leftover` bytes) a read-only
+// file that a crashed run left: neither this call's output nor the leftover may reach the
+// target, and the leftover stays as it was.
+void ExpectTargetKeptPastTemporaryFile(const char* leftover) {
     ScratchDir dir;
     dir.WriteFile(L"conf.ini", "a\n");
-    dir.MakeDir(L"conf.ini.tmp");  // a folder where the temporary file would go
+    if (leftover) {
+        dir.WriteFile(L"conf.ini.tmp", leftover);
+        dir.SetReadOnly(L"conf.ini.tmp", true);
+    } else {
+        dir.MakeDir(L"conf.ini.tmp");
+    }
     auto host = cw32test::MakeHost();
     ReplaceFileVariables(host, dir.W(L"conf.ini").c_str(), L"a=\"1\"", L"0", false, false);
     EXPECT_EQ(dir.ReadFile(L"conf.ini"), "a\n");
-    EXPECT_EQ(host->Unstamped(), (std::vector<std::wstring>{kUtf8Line, WithPath(Replaced(1, L"a", L"1"), dir.W(L"conf.ini"))}));
+    EXPECT_EQ(host->Unstamped(),
+              (std::vector<std::wstring>{kUtf8Line, WithPath(Replaced(1, L"a", L"1"), dir.W(L"conf.ini"))}));
+    if (leftover) {
+        EXPECT_EQ(dir.ReadFile(L"conf.ini.tmp"), leftover);
+        dir.SetReadOnly(L"conf.ini.tmp", false);
+    }
+}
+
+TEST(ReplaceFileVariables, TemporaryFileThatCannotBeCreatedLeavesTheTarget) {
+    ExpectTargetKeptPastTemporaryFile(nullptr);
+}
+
+TEST(ReplaceFileVariables, ReadOnlyLeftoverTemporaryFileNeverReachesTheTarget) {
+    if (cw32test::WineWritesReadOnlyFiles()) GTEST_SKIP() << "Wine run as root opens read-only files for writing";
+    ExpectTargetKeptPastTemporaryFile("stale\r\n");
 }
 
 }  // namespace

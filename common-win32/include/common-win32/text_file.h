@@ -6,6 +6,8 @@
 #include <common-win32/export.h>
 #include <common-win32/platform.h>
 
+#include <cstddef>
+
 class CW32_API CTextFile {
 public:
     // The file stays closed; built without an argument (also as an array element) the
@@ -31,6 +33,10 @@ public:
     virtual bool WriteLine(const wchar_t* text);
     // Moves to the end of an open file; false when closed.
     virtual bool SeekToEnd();
+
+protected:
+    // Write for `count` characters, NULs included: the path for text that carries its length.
+    bool WriteCounted(const wchar_t* text, std::size_t count);
 
 private:
     bool IsOpen() const { return file.m_hFile != CFile::hFileNull; }
