@@ -46,10 +46,12 @@ LONG SealKey(const wchar_t* subkey, bool sealed) {
     RegCloseKey(key);
     return rc;
 #else
-    HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    if (rc != ERROR_SUCCESS) return rc;
-    RegCloseKey(key);
+    if (sealed) {
+        HKEY key = nullptr;
+        LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (rc != ERROR_SUCCESS) return rc;
+        RegCloseKey(key);
+    }
     return winport::RegSetKeyProtection(HKEY_CURRENT_USER, subkey, sealed, sealed);
 #endif
 }
