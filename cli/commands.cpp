@@ -107,6 +107,16 @@ std::vector<const Command*> AllCommands() {
     return all;
 }
 
+int ReportWindowsError(ConsoleHost& host, const std::wstring& operation, const std::wstring& subject, DWORD code) {
+    CString text;
+    GetSystemMessage(code, text, 0);
+    text.TrimRight();  // the system's text ends with a line break
+    std::wstring line = operation + L" " + Quoted(subject) + L": error " + std::to_wstring(code);
+    if (!text.IsEmpty()) line += L": " + std::wstring(text.GetString());
+    host.Diagnose(line);
+    return kExitFailure;
+}
+
 int Dispatch(CommandContext& context, const std::vector<std::wstring>& words) {
     ConsoleHost& host = *context.host;
     const std::wstring name = words.empty() ? std::wstring() : words.front();

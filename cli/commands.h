@@ -41,6 +41,10 @@ struct CommandRegistrar {
     CommandRegistrar(std::initializer_list<Command> commands);
 };
 
+// The one line for an operation the system refused, "<operation> '<subject>': error <code>:
+// <the system's text for it>", and the failure exit code to return.
+int ReportWindowsError(ConsoleHost& host, const std::wstring& operation, const std::wstring& subject, DWORD code);
+
 const Command* FindCommand(const std::wstring& name);
 std::vector<const Command*> AllCommands();  // in name order
 

@@ -9,14 +9,40 @@
 namespace cw32::cli {
 namespace {
 
+// The flags list when none is given: a 0 for every variable, so that no pair lacks its entry
+// (one per equals sign is at least one per pair; unused entries change nothing).
+CString ClearFlagsFor(const std::wstring& variables) {
+    std::wstring flags = L"0";
+    for (const wchar_t c : variables)
+        if (c == L'=') flags += L",0";
+    return ToCString(flags);
+}
+
 int RunReplaceVars(CommandContext& context, const std::vector<std::wstring>& args) {
     const ParsedArguments parsed =
         ParseArguments(L"replace-vars", args, {{L"--flags", true}, {L"--unescape", false}, {L"--show-hidden", false}});
     ExpectPositionals(L"replace-vars", parsed.positional, {L"FILE", L"VARIABLES"});
+    const std::wstring& path = parsed.positional[0];
+    const std::wstring& variables = parsed.positional[1];
+    // The routine reports its failures only in the log, and a target it cannot replace (a
+    // read-only file) it leaves as it was without a word: what the log would not tell is
+    // asked of the system first.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return ReportWindowsError(*context.host, L"replace-vars", path, GetLastError());
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return ReportWindowsError(*context.host, L"replace-vars", path, ERROR_ACCESS_DENIED);
     const std::wstring* flags = parsed.Value(L"--flags");
-    // Every outcome, failures included, is a line in the log; the routine itself reports none.
-    ReplaceFileVariables(context.host, ToCString(parsed.positional[0]), ToCString(parsed.positional[1]),
-                         flags ? ToCString(*flags) : CString(), parsed.Has(L"--unescape"), parsed.Has(L"--show-hidden"));
+    ReplaceFileVariables(context.host, ToCString(path), ToCString(variables),
+                         flags ? ToCString(*flags) : ClearFlagsFor(variables), parsed.Has(L"--unescape"),
+                         parsed.Has(L"--show-hidden"));
+    // A rewrite that stopped says so in the last line it logged; the file is as it was.
+    const std::wstring& last = context.host->LastLine();
+    if (last.find(L"ReplaceFileVariables: error reading from") != std::wstring::npos ||
+        last.find(L"ReplaceFileVariables: Incorrect formatting") != std::wstring::npos) {
+        context.host->Diagnose(L"replace-vars " + Quoted(path) + L": stopped, the file was left as it was (see the log)");
+        return kExitFailure;
+    }
     return kExitSuccess;
 }
 
@@ -85,10 +111,11 @@ const CommandRegistrar registered{
      L"replace variables inside a text file, rewriting it in UTF-8 with CR LF",
      L"VARIABLES is a list of name=\"value\" items separated by commas; every occurrence of a name\n"
      L"in a line becomes its value. LIST holds one number per variable, in the same order:\n"
-     L"16 shows the value as ******** in the log, 32 the name, 48 both.\n"
+     L"16 shows the value as ******** in the log, 32 the name, 48 both; without --flags, 0 for all.\n"
      L"--unescape      read \\= as part of a name and drop the backslash before any character\n"
      L"--show-hidden   log names and values in clear whatever the flags\n"
-     L"Each replacement and any failure is a log line; on failure the file stays as it was.\n",
+     L"Each replacement and any failure is a log line; on failure the file stays as it was and\n"
+     L"the exit status is 1 (a missing file, a folder or a read-only file is refused at once).\n",
      RunReplaceVars},
     {L"find", L"find FILE TEXT [--ignore-case] [--first]", L"count the occurrences of a text in a file",
      L"Prints the number of non-overlapping occurrences, line by line, and logs each one.\n"

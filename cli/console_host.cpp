@@ -18,6 +18,7 @@ std::wstring LevelTag(int level) {
 ConsoleHost::ConsoleHost(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
 void ConsoleHost::Write(int level, const std::wstring& text) {
+    last_line_ = text;
     // Line feeds only, on Windows as well: a log written on either platform reads the same.
     const std::string line = ToUtf8(LevelTag(level) + L" " + text) + "\n";
     if (!quiet_) {

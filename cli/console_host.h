@@ -40,12 +40,15 @@ public:
     // cw32's own diagnostics ("cw32: <text>"): always on standard error, whatever --quiet says,
     // since they explain an exit code rather than record an installation.
     void Diagnose(const std::wstring& text);
+    // The text of the last line the library wrote, stamp included; empty before the first.
+    const std::wstring& LastLine() const { return last_line_; }
 
 private:
     std::ostream& out_;
     std::ostream& err_;
     FilePtr log_;
     bool quiet_ = false;
+    std::wstring last_line_;
     std::map<std::wstring, std::wstring> arguments_;
 };
 

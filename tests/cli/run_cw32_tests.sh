@@ -193,6 +193,28 @@ expect_file conf.ini "host=db${crlf}pwd=S3cret${crlf}"
 expect_err_matches "Replaced 1 instances of '@@PWD@@' with '\*\*\*\*\*\*\*\*' in 'conf.ini'"
 checks=$((checks + 1))
 [[ $err == *S3cret* ]] && fail "$last: the hidden value reached the log"
+# What replace-vars cannot rewrite it refuses at once, naming the file and the Windows error,
+# and the file stays as it was; a rewrite that stops is a failure too.
+mkdir -p folder.ini
+printf 'k\n' >ro.ini
+chmod 444 ro.ini
+while IFS='|' read -r target error; do
+    run replace-vars "$target" 'k="v"'
+    expect_code 1
+    expect_err_matches "cw32: replace-vars '$target': error $error"
+done <<'CASES'
+missing.ini|2
+folder.ini|5
+ro.ini|5
+CASES
+expect_file ro.ini "k$nl"
+chmod 644 ro.ini
+run replace-vars ro.ini 'junk'
+expect_code 1
+expect_file ro.ini "k$nl"
+run replace-vars ro.ini 'k="v",x="y"' # without --flags: every pair has a 0
+expect_code 0
+expect_file ro.ini "v${crlf}"
 run find conf.ini DB --ignore-case
 expect_code 0
 expect_out "1$nl"
