@@ -107,11 +107,14 @@ std::vector<const Command*> AllCommands() {
     return all;
 }
 
-int ReportWindowsError(ConsoleHost& host, const std::wstring& operation, const std::wstring& subject, DWORD code) {
+int ReportWindowsError(ConsoleHost& host, const std::wstring& operation, std::initializer_list<std::wstring> subjects,
+                       DWORD code) {
     CString text;
     GetSystemMessage(code, text, 0);
     text.TrimRight();  // the system's text ends with a line break
-    std::wstring line = operation + L" " + Quoted(subject) + L": error " + std::to_wstring(code);
+    std::wstring line = operation;
+    for (const std::wstring& subject : subjects) line += L" " + Quoted(subject);
+    line += L": error " + std::to_wstring(code);
     if (!text.IsEmpty()) line += L": " + std::wstring(text.GetString());
     host.Diagnose(line);
     return kExitFailure;

@@ -41,9 +41,11 @@ struct CommandRegistrar {
     CommandRegistrar(std::initializer_list<Command> commands);
 };
 
-// The one line for an operation the system refused, "<operation> '<subject>': error <code>:
-// <the system's text for it>", and the failure exit code to return.
-int ReportWindowsError(ConsoleHost& host, const std::wstring& operation, const std::wstring& subject, DWORD code);
+// The one line for an operation the system refused, "<operation> '<subject>'...: error <code>:
+// <the system's text for it>" (each subject quoted: a path, a key, a value name), and the
+// failure exit code to return.
+int ReportWindowsError(ConsoleHost& host, const std::wstring& operation, std::initializer_list<std::wstring> subjects,
+                       DWORD code);
 
 const Command* FindCommand(const std::wstring& name);
 std::vector<const Command*> AllCommands();  // in name order

@@ -9,6 +9,19 @@
 namespace cw32::cli {
 namespace {
 
+// After a routine that logs a file it could not read without the code: the code, from the
+// system (a missing file or folder, a folder in place of the file), else a read fault.
+int ReportUnreadable(ConsoleHost& host, const wchar_t* operation, const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    DWORD error = ERROR_READ_FAULT;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        error = GetLastError();
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        error = ERROR_ACCESS_DENIED;
+    }
+    return ReportWindowsError(host, operation, {path}, error);
+}
+
 // The flags list when none is given: a 0 for every variable, so that no pair lacks its entry
 // (one per equals sign is at least one per pair; unused entries change nothing).
 CString ClearFlagsFor(const std::wstring& variables) {
@@ -24,25 +37,21 @@ int RunReplaceVars(CommandContext& context, const std::vector<std::wstring>& arg
     ExpectPositionals(L"replace-vars", parsed.positional, {L"FILE", L"VARIABLES"});
     const std::wstring& path = parsed.positional[0];
     const std::wstring& variables = parsed.positional[1];
-    // The routine reports its failures only in the log, and a target it cannot replace (a
-    // read-only file) it leaves as it was without a word: what the log would not tell is
-    // asked of the system first.
+    // The routine leaves a target it cannot replace (a read-only file) as it was without a
+    // word, so that one is refused before it starts.
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return ReportWindowsError(*context.host, L"replace-vars", path, GetLastError());
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-        return ReportWindowsError(*context.host, L"replace-vars", path, ERROR_ACCESS_DENIED);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return ReportWindowsError(*context.host, L"replace-vars", {path}, ERROR_ACCESS_DENIED);
     const std::wstring* flags = parsed.Value(L"--flags");
     ReplaceFileVariables(context.host, ToCString(path), ToCString(variables),
                          flags ? ToCString(*flags) : ClearFlagsFor(variables), parsed.Has(L"--unescape"),
                          parsed.Has(L"--show-hidden"));
     // A rewrite that stopped says so in the last line it logged; the file is as it was.
     const std::wstring& last = context.host->LastLine();
-    if (last.find(L"ReplaceFileVariables: error reading from") != std::wstring::npos ||
-        last.find(L"ReplaceFileVariables: Incorrect formatting") != std::wstring::npos) {
-        context.host->Diagnose(L"replace-vars " + Quoted(path) + L": stopped, the file was left as it was (see the log)");
-        return kExitFailure;
-    }
+    if (last.find(L"ReplaceFileVariables: error reading from") != std::wstring::npos)
+        return ReportUnreadable(*context.host, L"replace-vars", path);
+    if (last.find(L"ReplaceFileVariables: Incorrect formatting") != std::wstring::npos)
+        return ReportWindowsError(*context.host, L"replace-vars", {path, variables}, ERROR_INVALID_PARAMETER);
     return kExitSuccess;
 }
 
@@ -53,9 +62,10 @@ int RunFind(CommandContext& context, const std::vector<std::wstring>& args) {
     int flags = 0;
     if (parsed.Has(L"--ignore-case")) flags |= FIND_STRING_IGNORE_CASE;
     if (parsed.Has(L"--first")) flags |= FIND_STRING_FIRST_ONLY;
+    const std::wstring& path = parsed.positional[0];
     CString text = ToCString(parsed.positional[1]);
-    const int found = FindStringInFile(context.host, ToCString(parsed.positional[0]), text, flags);
-    if (found < 0) return kExitFailure;  // the log says why
+    const int found = FindStringInFile(context.host, ToCString(path), text, flags);
+    if (found < 0) return ReportUnreadable(*context.host, L"find", path);
     context.host->PrintLine(std::to_wstring(found));
     return kExitSuccess;
 }
@@ -89,10 +99,7 @@ int RunTextFile(CommandContext& context, const std::vector<std::wstring>& args) 
     const std::wstring& path = parsed.positional[1];
     CTextFile file;
     const DWORD flags = CFile::modeCreate | CFile::modeWrite | (append ? DWORD{CFile::modeNoTruncate} : DWORD{0});
-    if (!file.Open(path.c_str(), flags)) {
-        context.host->Diagnose(L"textfile: cannot open " + Quoted(path) + L" (error " + std::to_wstring(GetLastError()) + L")");
-        return kExitFailure;
-    }
+    if (!file.Open(path.c_str(), flags)) return ReportWindowsError(*context.host, L"textfile " + action, {path}, GetLastError());
     try {
         if (append) file.SeekToEnd();
         for (std::size_t i = 2; i < parsed.positional.size(); ++i) file.WriteLine(parsed.positional[i].c_str());
@@ -100,8 +107,7 @@ int RunTextFile(CommandContext& context, const std::vector<std::wstring>& args) 
     } catch (CFileException* error) {
         const LONG code = error->m_lOsError;
         error->Delete();
-        context.host->Diagnose(L"textfile: writing " + Quoted(path) + L" failed (error " + std::to_wstring(code) + L")");
-        return kExitFailure;
+        return ReportWindowsError(*context.host, L"textfile " + action, {path}, static_cast<DWORD>(code));
     }
     return kExitSuccess;
 }

@@ -94,11 +94,9 @@ int RunMessage(CommandContext& context, const std::vector<std::wstring>& args) {
     const std::wstring* lang = parsed.Value(L"--lang");
     const auto language = static_cast<WORD>(lang != nullptr ? ParseUnsigned(L"message", *lang, 0xFFFF) : 0);
     CString text;
-    if (!GetSystemMessage(id, text, language)) {
-        context.host->Diagnose(L"message: the system has no message " + std::to_wstring(id) + L" in language " +
-                               std::to_wstring(language));
-        return kExitFailure;
-    }
+    if (!GetSystemMessage(id, text, language))
+        return ReportWindowsError(*context.host, L"message", {std::to_wstring(id), std::to_wstring(language)},
+                                  GetLastError());
     // System texts end in CR LF; the output ends its lines the same way on every platform.
     std::wstring message = FromCString(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();

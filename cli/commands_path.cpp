@@ -43,11 +43,7 @@ int RunShort(CommandContext& context, const std::vector<std::wstring>& words) {
     ExpectPositionals(L"path short", words, {L"PATH"});
     int count = 0;
     const CString result = myGetShortPath(ToCString(words[0]), count);
-    if (count == 0) {
-        context.host->Diagnose(L"path short: the system has no short form of " + Quoted(words[0]) +
-                               L" (Windows error " + std::to_wstring(GetLastError()) + L")");
-        return kExitFailure;
-    }
+    if (count == 0) return ReportWindowsError(*context.host, L"path short", {words[0]}, GetLastError());
     if (count > MAX_PATH) {
         context.host->Diagnose(L"path short: the short form of " + Quoted(words[0]) + L" needs " +
                                std::to_wstring(count) + L" characters, more than " + std::to_wstring(MAX_PATH));
@@ -59,11 +55,7 @@ int RunShort(CommandContext& context, const std::vector<std::wstring>& words) {
 int RunTemp(CommandContext& context, const std::vector<std::wstring>& words) {
     ExpectPositionals(L"path temp", words, {});
     const CString temp = myGetTempPath();
-    if (temp.IsEmpty()) {
-        context.host->Diagnose(L"path temp: the system gave no temporary directory (Windows error " +
-                               std::to_wstring(GetLastError()) + L")");
-        return kExitFailure;
-    }
+    if (temp.IsEmpty()) return ReportWindowsError(*context.host, L"path temp", {}, GetLastError());
     return PrintResult(context, temp);
 }
 

@@ -6,6 +6,8 @@
 
 #include <common-win32/common-win32.h>
 
+#include <cwchar>
+
 #include <climits>
 #include <vector>
 
@@ -18,10 +20,15 @@ class StartWatcher final : public ILogger {
 public:
     explicit StartWatcher(boost::shared_ptr<ConsoleHost> host) : host_(std::move(host)) {}
     void Write(int level, const std::wstring& text) override {
-        if (text.find(L"RunRedistProgram: failed: ") != std::wstring::npos) start_failed = true;
+        const std::wstring marker = L"RunRedistProgram: failed: ";
+        if (const std::size_t at = text.find(marker); at != std::wstring::npos) {
+            start_failed = true;
+            start_error = static_cast<DWORD>(std::wcstoul(text.c_str() + at + marker.size(), nullptr, 10));
+        }
         host_->Write(level, text);
     }
     bool start_failed = false;
+    DWORD start_error = 0;  // the code that line gives
 
 private:
     boost::shared_ptr<ConsoleHost> host_;
@@ -78,10 +85,8 @@ int Launch(CommandContext& context, const RunRequest& request) {
                      &exit_code, request.mask ? request.mask->c_str() : nullptr, request.mask_pairs,
                      request.capture ? &output : nullptr, ToCString(request.env_name), ToCString(request.env_value),
                      request.no_wait);
-    if (watcher->start_failed) {
-        context.host->Diagnose(L"run: the program did not start (the log says why)");
-        return kExitFailure;
-    }
+    if (watcher->start_failed)
+        return ReportWindowsError(*context.host, L"run", {request.command_line}, watcher->start_error);
     if (request.capture) context.host->Print(FromCString(output));
     context.host->PrintLine(L"exit code: " + std::to_wstring(static_cast<DWORD>(exit_code)));
     if (!request.exit_code_is_ours) return kExitSuccess;
@@ -145,10 +150,8 @@ int RunLoad(CommandContext& context, const std::vector<std::wstring>& args) {
     const ParsedArguments parsed = ParseArguments(L"load", args, {});
     if (parsed.positional.empty()) throw UsageError(L"load", L"missing LIBRARY");
     CLibraryInterop library(context.host, nullptr);
-    if (!library.SetFile(parsed.positional[0].c_str())) {
-        context.host->Diagnose(L"load: " + Quoted(parsed.positional[0]) + L" did not load");
-        return kExitFailure;
-    }
+    if (!library.SetFile(parsed.positional[0].c_str()))
+        return ReportWindowsError(*context.host, L"load", {parsed.positional[0]}, GetLastError());
     int status = kExitSuccess;
     for (std::size_t i = 1; i < parsed.positional.size(); ++i) {
         const bool found = library.GetFunction(parsed.positional[i].c_str()) != nullptr;

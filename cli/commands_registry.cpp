@@ -14,11 +14,9 @@ namespace {
 
 const wchar_t kCommand[] = L"reg";
 
-std::wstring ErrorText(DWORD error) { return L"Windows error " + std::to_wstring(error); }
-
-int Failed(CommandContext& context, const std::wstring& what) {
-    context.host->Diagnose(std::wstring(kCommand) + L": " + what + L" failed with " + ErrorText(GetLastError()));
-    return kExitFailure;
+// "reg ACTION 'KEY' ['NAME']: error N: ...", with the thread's last error.
+int Failed(CommandContext& context, const std::wstring& action, std::initializer_list<std::wstring> subjects) {
+    return ReportWindowsError(*context.host, std::wstring(kCommand) + L" " + action, subjects, GetLastError());
 }
 
 bool OpenForReading(CInstallRegistry& reg, const std::wstring& path) {
@@ -32,26 +30,26 @@ std::wstring HexOf(const BYTE* data, DWORD size) {
 int RunGet(CommandContext& context, const std::vector<std::wstring>& p) {
     ExpectPositionals(kCommand, p, {L"get", L"KEYPATH", L"NAME"});
     CInstallRegistry reg;
-    if (!OpenForReading(reg, p[1])) return Failed(context, L"opening " + p[1]);
+    if (!OpenForReading(reg, p[1])) return Failed(context, p[0], {p[1]});
     const CString name = ToCString(p[2]);
     CString text;
     DWORD type = 0, size = 0;
-    if (!reg.GetValue(name, &text, &type, &size)) return Failed(context, L"reading " + p[2]);
+    if (!reg.GetValue(name, &text, &type, &size)) return Failed(context, p[0], {p[1], p[2]});
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
         context.host->PrintLine(FromCString(text));
     } else if (type == REG_MULTI_SZ) {
         CStringArray items;
-        if (!reg.GetMultiString(name, items)) return Failed(context, L"reading " + p[2]);
+        if (!reg.GetMultiString(name, items)) return Failed(context, p[0], {p[1], p[2]});
         for (std::intptr_t i = 0; i < items.GetSize(); ++i) context.host->PrintLine(FromCString(items[i]));
     } else if (type == REG_DWORD && size == 4) {
         DWORD number = 0;
-        if (!reg.GetDWord(name, &number)) return Failed(context, L"reading " + p[2]);
+        if (!reg.GetDWord(name, &number)) return Failed(context, p[0], {p[1], p[2]});
         context.host->PrintLine(std::to_wstring(number));
     } else {
         std::vector<BYTE> data(size + 1);
         DWORD read = size;
         LONG rc = RegQueryValueExW(reg.GetHKEY(), name.GetString(), nullptr, nullptr, data.data(), &read);
-        if (rc != ERROR_SUCCESS) return SetLastError(static_cast<DWORD>(rc)), Failed(context, L"reading " + p[2]);
+        if (rc != ERROR_SUCCESS) return SetLastError(static_cast<DWORD>(rc)), Failed(context, p[0], {p[1], p[2]});
         if (type == REG_QWORD && read == 8) {
             unsigned long long number = 0;
             for (int i = 7; i >= 0; --i) number = (number << 8) | data[static_cast<std::size_t>(i)];
@@ -68,7 +66,7 @@ int RunSet(CommandContext& context, const std::vector<std::wstring>& p, const st
     const std::wstring type = type_option ? *type_option : L"sz";
     if (type != L"multi" && p.size() > 4) ExpectPositionals(kCommand, p, {L"set", L"KEYPATH", L"NAME", L"VALUE"});
     CInstallRegistry reg;
-    if (!reg.CreateKey(ToCString(p[1]))) return Failed(context, L"creating " + p[1]);
+    if (!reg.CreateKey(ToCString(p[1]))) return Failed(context, p[0], {p[1]});
     const CString name = ToCString(p[2]);
     bool ok = false;
     if (type == L"sz" || type == L"expand") {
@@ -91,20 +89,20 @@ int RunSet(CommandContext& context, const std::vector<std::wstring>& p, const st
     } else {
         throw UsageError(kCommand, L"unknown type " + Quoted(type) + L" (sz, expand, dword, qword, multi or binary)");
     }
-    return ok ? kExitSuccess : Failed(context, L"writing " + p[2]);
+    return ok ? kExitSuccess : Failed(context, p[0], {p[1], p[2]});
 }
 
 int RunEnumerate(CommandContext& context, const std::vector<std::wstring>& p, bool keys) {
     ExpectPositionals(kCommand, p, {keys ? L"enum-keys" : L"enum-values", L"KEYPATH"});
     CInstallRegistry reg;
-    if (!OpenForReading(reg, p[1])) return Failed(context, L"opening " + p[1]);
+    if (!OpenForReading(reg, p[1])) return Failed(context, p[0], {p[1]});
     CString name;
     bool more = keys ? reg.EnumKeys(name, true) : reg.EnumValues(name, true);
     while (more) {
         context.host->PrintLine(FromCString(name));
         more = keys ? reg.EnumKeys(name, false) : reg.EnumValues(name, false);
     }
-    return GetLastError() == ERROR_NO_MORE_ITEMS ? kExitSuccess : Failed(context, L"enumerating " + p[1]);
+    return GetLastError() == ERROR_NO_MORE_ITEMS ? kExitSuccess : Failed(context, p[0], {p[1]});
 }
 
 int RunKeyAction(CommandContext& context, const std::vector<std::wstring>& p) {
@@ -112,12 +110,12 @@ int RunKeyAction(CommandContext& context, const std::vector<std::wstring>& p) {
     CInstallRegistry reg;
     if (p[0] == L"delete-value") {
         ExpectPositionals(kCommand, p, {L"delete-value", L"KEYPATH", L"NAME"});
-        if (!reg.OpenKey(ToCString(p[1]), KEY_SET_VALUE)) return Failed(context, L"opening " + p[1]);
-        return reg.DeleteValue(ToCString(p[2])) ? kExitSuccess : Failed(context, L"deleting " + p[2]);
+        if (!reg.OpenKey(ToCString(p[1]), KEY_SET_VALUE)) return Failed(context, p[0], {p[1]});
+        return reg.DeleteValue(ToCString(p[2])) ? kExitSuccess : Failed(context, p[0], {p[1], p[2]});
     }
     ExpectPositionals(kCommand, p, {p[0].c_str(), L"KEYPATH"});
-    if (p[0] == L"create") return reg.CreateKey(ToCString(p[1])) ? kExitSuccess : Failed(context, L"creating " + p[1]);
-    return reg.DeleteKey(ToCString(p[1])) ? kExitSuccess : Failed(context, L"deleting " + p[1]);
+    if (p[0] == L"create") return reg.CreateKey(ToCString(p[1])) ? kExitSuccess : Failed(context, p[0], {p[1]});
+    return reg.DeleteKey(ToCString(p[1])) ? kExitSuccess : Failed(context, p[0], {p[1]});
 }
 
 int RunSearch(CommandContext& context, const std::vector<std::wstring>& p) {
@@ -160,7 +158,7 @@ int RunProtect(CommandContext& context, const std::vector<std::wstring>& p, bool
     if (!regfile::SplitKeyPath(p[1], hive, subkey)) throw UsageError(kCommand, L"unknown hive in " + Quoted(p[1]));
     // protect replaces the key's protection with what is named; unprotect lifts all of it.
     const LONG rc = winport::RegSetKeyProtection(hive, subkey.c_str(), protect && read, protect && write);
-    if (rc != ERROR_SUCCESS) return SetLastError(static_cast<DWORD>(rc)), Failed(context, p[0] + L" " + p[1]);
+    if (rc != ERROR_SUCCESS) return SetLastError(static_cast<DWORD>(rc)), Failed(context, p[0], {p[1]});
     return kExitSuccess;
 #endif
 }
@@ -169,7 +167,7 @@ int RunExport(CommandContext& context, const std::vector<std::wstring>& p) {
     ExpectPositionals(kCommand, p, {L"export", L"KEYPATH", L"FILE"});
     std::vector<regfile::Section> sections;
     if (const LONG rc = regfile::ReadTree(p[1], sections); rc != ERROR_SUCCESS)
-        return SetLastError(static_cast<DWORD>(rc)), Failed(context, L"reading " + p[1]);
+        return SetLastError(static_cast<DWORD>(rc)), Failed(context, p[0], {p[1]});
     const std::string bytes = regfile::EncodeFile(regfile::WriteText(sections));
     FilePtr file = OpenFile(p[2], "wb");
     if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
@@ -193,7 +191,7 @@ int RunImport(CommandContext& context, const std::vector<std::wstring>& p) {
         return kExitFailure;
     }
     if (const LONG rc = regfile::ApplySections(sections, where); rc != ERROR_SUCCESS)
-        return SetLastError(static_cast<DWORD>(rc)), Failed(context, L"importing " + where);
+        return SetLastError(static_cast<DWORD>(rc)), Failed(context, p[0], {p[1], where});
     return kExitSuccess;
 }
 
@@ -206,16 +204,22 @@ int RunRegistry(CommandContext& context, const std::vector<std::wstring>& args) 
     if (parsed.Has(L"--type") && action != L"set") throw UsageError(kCommand, L"--type belongs to 'reg set'");
     if ((parsed.Has(L"--read") || parsed.Has(L"--write")) && action != L"protect" && action != L"unprotect")
         throw UsageError(kCommand, L"--read and --write belong to 'reg protect' and 'reg unprotect'");
-    if (action == L"get") return RunGet(context, p);
-    if (action == L"set") return RunSet(context, p, parsed.Value(L"--type"));
-    if (action == L"enum-keys" || action == L"enum-values") return RunEnumerate(context, p, action == L"enum-keys");
-    if (action == L"create" || action == L"delete-key" || action == L"delete-value") return RunKeyAction(context, p);
-    if (action == L"search") return RunSearch(context, p);
-    if (action == L"java" || action == L"iis7") return RunProbe(context, p);
-    if (action == L"protect" || action == L"unprotect")
-        return RunProtect(context, p, parsed.Has(L"--read"), parsed.Has(L"--write"));
-    if (action == L"export") return RunExport(context, p);
-    if (action == L"import") return RunImport(context, p);
+    try {
+        if (action == L"get") return RunGet(context, p);
+        if (action == L"set") return RunSet(context, p, parsed.Value(L"--type"));
+        if (action == L"enum-keys" || action == L"enum-values") return RunEnumerate(context, p, action == L"enum-keys");
+        if (action == L"create" || action == L"delete-key" || action == L"delete-value") return RunKeyAction(context, p);
+        if (action == L"search") return RunSearch(context, p);
+        if (action == L"java" || action == L"iis7") return RunProbe(context, p);
+        if (action == L"protect" || action == L"unprotect")
+            return RunProtect(context, p, parsed.Has(L"--read"), parsed.Has(L"--write"));
+        if (action == L"export") return RunExport(context, p);
+        if (action == L"import") return RunImport(context, p);
+    } catch (long code) {
+        // OpenKey throws the Windows code when the system refuses a key.
+        return ReportWindowsError(*context.host, std::wstring(kCommand) + L" " + action, {p.size() > 1 ? p[1] : L""},
+                                  static_cast<DWORD>(code));
+    }
     throw UsageError(kCommand, L"unknown action " + Quoted(action) + L" (see 'cw32 reg --help')");
 }
 

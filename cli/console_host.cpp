@@ -18,6 +18,9 @@ std::wstring LevelTag(int level) {
 ConsoleHost::ConsoleHost(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
 void ConsoleHost::Write(int level, const std::wstring& text) {
+    // Writing the line must not change the thread's last error: the library may log between
+    // a failing call and the caller's GetLastError (the C runtime's writes reset it on Windows).
+    const DWORD last_error = GetLastError();
     last_line_ = text;
     // Line feeds only, on Windows as well: a log written on either platform reads the same.
     const std::string line = ToUtf8(LevelTag(level) + L" " + text) + "\n";
@@ -30,6 +33,7 @@ void ConsoleHost::Write(int level, const std::wstring& text) {
         std::fwrite(line.data(), 1, line.size(), log_.get());
         std::fflush(log_.get());
     }
+    SetLastError(last_error);
 }
 
 boost::shared_ptr<std::wstring> ConsoleHost::GetArgumentValue(const std::wstring& name) {

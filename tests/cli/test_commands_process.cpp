@@ -52,7 +52,7 @@ TEST(ProcessCommands, RunLogsOutputMasksAndReportsTheExitCode) {
          0,
          {"exit code: 259\n"},
          {"launch process and return without waiting"}},
-        {{L"run", L"--", L"cw32-no-such-program-here"}, 1, {}, {"RunRedistProgram: failed: 2", "did not start"}},
+        {{L"run", L"--", L"cw32-no-such-program-here"}, 1, {}, {"RunRedistProgram: failed: 2", "cw32: run 'cw32-no-such-program-here': error 2: "}},
         {{L"env", L"set-temp", L"CW32_CLI_VAR", L"temporary", L"--", L"cw32-demo-redist", L"--sleep", L"100", L"--env",
           L"CW32_CLI_VAR", L"--sleep", L"300", L"--exit", L"0"},
          0,

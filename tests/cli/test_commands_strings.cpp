@@ -74,8 +74,10 @@ TEST(PathCommand, ShortAndTemporaryPaths) {
     EXPECT_FALSE(shortOut.str().empty());
 
     const std::wstring missing = tempPath + L"cw32-no-such-entry-4711";
-    Expect({{L"path", L"short", missing}, 1, "",
-            "cw32: path short: the system has no short form of '" + ToUtf8(missing) + "' (Windows error 2)\n"});
+    std::ostringstream missingOut, missingErr;
+    EXPECT_EQ(RunCommandLine({L"path", L"short", missing}, missingOut, missingErr), 1);
+    // The system's text follows; Wine's differs from Windows'.
+    EXPECT_EQ(missingErr.str().rfind("cw32: path short '" + ToUtf8(missing) + "': error 2: ", 0), 0u) << missingErr.str();
 }
 
 TEST(StringCommands, BadUsageExitsTwoWithOneLine) {
