@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_failure.h"
+
 #include <iconv.h>
 
 #include <string>
@@ -41,13 +43,18 @@ BENCHMARK(BM_WideToAnsi);
 void BM_IconvWideToUtf8(benchmark::State& state) {
     const std::wstring& text = SampleWide();
     iconv_t cd = iconv_open("UTF-8", "WCHAR_T");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return cw32bench::Fail(state, "iconv_open WCHAR_T to UTF-8 failed");
     std::string out(text.size() * 4, '\0');
     for (auto _ : state) {
         char* in = reinterpret_cast<char*>(const_cast<wchar_t*>(text.data()));
         size_t in_left = text.size() * sizeof(wchar_t);
         char* o = out.data();
         size_t out_left = out.size();
-        iconv(cd, &in, &in_left, &o, &out_left);
+        if (iconv(cd, &in, &in_left, &o, &out_left) == static_cast<size_t>(-1) || in_left != 0 ||
+            static_cast<size_t>(o - out.data()) != SampleUtf8().size()) {
+            cw32bench::Fail(state, "iconv did not convert the whole sample");
+            break;
+        }
         benchmark::DoNotOptimize(o);
     }
     iconv_close(cd);
@@ -65,13 +72,18 @@ BENCHMARK(BM_AnsiToWide);
 void BM_IconvUtf8ToWide(benchmark::State& state) {
     const std::string& bytes = SampleUtf8();
     iconv_t cd = iconv_open("WCHAR_T", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return cw32bench::Fail(state, "iconv_open UTF-8 to WCHAR_T failed");
     std::wstring out(bytes.size() + 1, L'\0');
     for (auto _ : state) {
         char* in = const_cast<char*>(bytes.data());
         size_t in_left = bytes.size();
         char* o = reinterpret_cast<char*>(out.data());
         size_t out_left = out.size() * sizeof(wchar_t);
-        iconv(cd, &in, &in_left, &o, &out_left);
+        if (iconv(cd, &in, &in_left, &o, &out_left) == static_cast<size_t>(-1) || in_left != 0 ||
+            static_cast<size_t>(o - reinterpret_cast<char*>(out.data())) != SampleWide().size() * sizeof(wchar_t)) {
+            cw32bench::Fail(state, "iconv did not convert the whole sample");
+            break;
+        }
         benchmark::DoNotOptimize(o);
     }
     iconv_close(cd);

@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_failure.h"
+
 #include <cwchar>
 #include <string>
 

@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_failure.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -92,7 +94,7 @@ void BM_ReplaceFileVariables(benchmark::State& state) {
     // The two rewrites must agree byte for byte, or the comparison means nothing.
     const std::filesystem::path sed_out = work.folder / "sed.txt";
     if (std::system(SedCommand(work.pristine, sed_out).c_str()) != 0 || ReadAll(sed_out) != ReadAll(target))
-        state.SkipWithError("sed and ReplaceFileVariables disagree");
+        cw32bench::Fail(state, "sed and ReplaceFileVariables disagree");
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(work.bytes));
 }
 BENCHMARK(BM_ReplaceFileVariables)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
@@ -101,7 +103,7 @@ void BM_SedReplace(benchmark::State& state) {
     const Workload& work = Work();
     const std::string command = SedCommand(work.pristine, work.folder / "sed.txt");
     for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) state.SkipWithError("sed failed");
+        if (std::system(command.c_str()) != 0) cw32bench::Fail(state, "sed failed");
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(work.bytes));
 }
@@ -116,7 +118,7 @@ void BM_FindStringInFile(benchmark::State& state) {
         CString text = kSearchText;
         found = FindStringInFile(host, CString(path.c_str()), text, 0);
     }
-    if (found != kLines / 10 / kVariables) state.SkipWithError("FindStringInFile miscounted");
+    if (found != kLines / 10 / kVariables) cw32bench::Fail(state, "FindStringInFile miscounted");
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(work.bytes));
 }
 BENCHMARK(BM_FindStringInFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
@@ -126,10 +128,10 @@ void BM_GrepCount(benchmark::State& state) {
     const std::string command = std::string("LC_ALL=C grep -F -o '") + kSearchText + "' '" + work.pristine.string() +
                                 "' | wc -l > '" + (work.folder / "grep.txt").string() + "'";
     for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) state.SkipWithError("grep failed");
+        if (std::system(command.c_str()) != 0) cw32bench::Fail(state, "grep failed");
     }
     if (std::atoi(ReadAll(work.folder / "grep.txt").c_str()) != kLines / 10 / kVariables)
-        state.SkipWithError("grep miscounted");
+        cw32bench::Fail(state, "grep miscounted");
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(work.bytes));
 }
 BENCHMARK(BM_GrepCount)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);

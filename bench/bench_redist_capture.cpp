@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_failure.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -48,7 +50,7 @@ void RunFlood(benchmark::State& state, bool collect) {
         CString output;
         RunRedistProgram(host, line.data(), 0, true, nullptr, &code, nullptr, false, collect ? &output : nullptr,
                          CString(), CString(), false);
-        if (code != 0) state.SkipWithError("the child failed");
+        if (code != 0) cw32bench::Fail(state, "the child failed");
         // What the child wrote after the runner's last read is, by design, not collected.
         state.counters["writes"] = static_cast<double>(host->writes);
         state.counters["lost_bytes"] = static_cast<double>(kBytes - (host->chars - host->last));
@@ -67,7 +69,7 @@ void BM_PipeReads1024(benchmark::State& state) {
     for (auto _ : state) {
         SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
         HANDLE read_end = nullptr, write_end = nullptr;
-        CreatePipe(&read_end, &write_end, &inherit, 0);
+        if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return cw32bench::Fail(state, "CreatePipe failed");
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -75,7 +77,10 @@ void BM_PipeReads1024(benchmark::State& state) {
         startup.hStdError = write_end;
         PROCESS_INFORMATION info{};
         std::wstring line = FloodLine();
-        CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+            for (HANDLE h : {read_end, write_end}) CloseHandle(h);
+            return cw32bench::Fail(state, "the child did not start");
+        }
         CloseHandle(write_end);
         char buffer[1024];
         DWORD n = 0;
@@ -83,18 +88,23 @@ void BM_PipeReads1024(benchmark::State& state) {
         while (ReadFile(read_end, buffer, sizeof buffer, &n, nullptr) && n > 0) total += n;
         WaitForSingleObject(info.hProcess, INFINITE);
         for (HANDLE h : {read_end, info.hProcess, info.hThread}) CloseHandle(h);
-        if (total != kBytes) state.SkipWithError("short read");
+        if (total != kBytes) cw32bench::Fail(state, "short read");
     }
     state.SetBytesProcessed(state.iterations() * kBytes);
 }
 BENCHMARK(BM_PipeReads1024)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// The peer: the same child through a shell pipe into wc -c.
+// The peer: the same child through a shell pipe into wc -c, which must count every byte and
+// see the child succeed.
 void BM_PipeIntoWc(benchmark::State& state) {
-    const std::string command =
-        "'" + ProgramDirectory() + "/cw32-demo-redist' --flood " + std::to_string(kBytes) + " --exit 0 | wc -c >/dev/null";
+    const std::string command = "bash -o pipefail -c \"'" + ProgramDirectory() + "/cw32-demo-redist' --flood " +
+                                std::to_string(kBytes) + " --exit 0 | wc -c\"";
     for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) state.SkipWithError("wc pipeline failed");
+        FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr) return cw32bench::Fail(state, "the wc pipeline did not start");
+        long long counted = -1;
+        const bool read = std::fscanf(pipe, "%lld", &counted) == 1;
+        if (pclose(pipe) != 0 || !read || counted != kBytes) return cw32bench::Fail(state, "wc did not count every byte");
     }
     state.SetBytesProcessed(state.iterations() * kBytes);
 }
@@ -112,10 +122,13 @@ void BM_ExitToReturn(benchmark::State& state) {
         std::wstring line = L"cw32-demo-redist --sleep " + std::to_wstring(30 + (runs * 37) % 100) +
                             L" --exit-stamp " + std::wstring(stamp.begin(), stamp.end()) + L" --exit 0";
         unsigned long code = 1;
+        std::remove(stamp.c_str());
         RunRedistProgram(host, line.data(), 0, true, nullptr, &code, nullptr, false, nullptr, CString(), CString(), false);
         const auto returned = std::chrono::steady_clock::now().time_since_epoch();
         long long exited_ns = 0;
         std::ifstream(stamp) >> exited_ns;
+        if (code != 0) return cw32bench::Fail(state, "the child did not exit with 0");
+        if (exited_ns <= 0) return cw32bench::Fail(state, "the child left no exit stamp");
         const double ms = (std::chrono::duration_cast<std::chrono::nanoseconds>(returned).count() - exited_ns) / 1e6;
         state.SetIterationTime(ms / 1000.0);
         total_ms += ms;

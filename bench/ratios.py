@@ -29,12 +29,14 @@ def main():
             r = runs[name]
             print(f"{name:22} mean {r.get('mean_ms', 0):.1f} ms, worst {r.get('worst_ms', 0):.1f} ms "
                   f"from the child's exit to the call's return")
+    failed = False
     for ours, peer in PAIRS:
         if ours not in runs or peer not in runs:
             continue
         a, b = runs[ours], runs[peer]
         if a.get("error_occurred") or b.get("error_occurred"):
-            print(f"{ours:22} failed: {a.get('error_message', b.get('error_message'))}")
+            print(f"{ours:22} failed: {a.get('error_message') or b.get('error_message')}")
+            failed = True
             continue
         if "bytes_per_second" in a and "bytes_per_second" in b:
             print(f"{ours:24} {a['bytes_per_second'] / 1e6:10.1f} MB/s  vs {peer:22} "
@@ -42,7 +44,8 @@ def main():
         else:
             print(f"{ours:24} {a['real_time']:10.1f} {a['time_unit']}  vs {peer:22} "
                   f"{b['real_time']:10.1f} {b['time_unit']}  ratio {b['real_time'] / a['real_time']:.2f}")
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
