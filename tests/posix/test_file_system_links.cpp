@@ -99,3 +99,25 @@ TEST(ShellOperation, RefusesWhatItCannotDoFaithfullyAndCountsAsAFaultPoint) {
 }
 
 }  // namespace
+
+// Errors that come from errno through the one table: a link loop is 1921; a missing name is
+// 2 in a folder that exists and 3 when the folder is missing too; a file used as a folder is 3.
+TEST_F(LinkTree, ErrnoFailuresAnswerTheWindowsCodes) {
+    fs::create_symlink(root_ / "loop-b", root_ / "loop-a");
+    fs::create_symlink(root_ / "loop-a", root_ / "loop-b");
+    struct Case {
+        const char* name;
+        DWORD error;
+    } cases[] = {
+        {"loop-a", ERROR_CANT_RESOLVE_FILENAME},
+        {"missing.txt", ERROR_FILE_NOT_FOUND},
+        {"missing/x.txt", ERROR_PATH_NOT_FOUND},
+        {"file.txt/x.txt", ERROR_PATH_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        HANDLE file = CreateFileW(W(c.name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(file, INVALID_HANDLE_VALUE) << c.name;
+        EXPECT_EQ(GetLastError(), c.error) << c.name;
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+}

@@ -2,6 +2,7 @@
 // are both read and written through ReadFile and WriteFile, so both derive from this.
 #pragma once
 
+#include "core/errno_errors.h"
 #include "core/handles.h"
 
 #include <winport/types.h>
@@ -23,9 +24,5 @@ struct DescriptorObject : KernelObject {
 
 // The descriptor object behind a handle of any kind, or null with ERROR_INVALID_HANDLE set.
 std::shared_ptr<DescriptorObject> LookupDescriptor(const void* handle);
-
-// The Windows error for an errno value of a file operation. ENOENT is ERROR_FILE_NOT_FOUND here;
-// opening a path tells it apart from ERROR_PATH_NOT_FOUND itself.
-DWORD ErrorFromErrno(int error);
 
 }  // namespace winport::detail

@@ -122,12 +122,9 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Windows tells a missing file (2) from a missing folder on the way to it (3).
+// CreateFileW answers 80 for a file that is already there, where other calls answer 183.
 DWORD OpenError(int error, const std::string& path) {
-    if (error != ENOENT) return ErrorFromErrno(error);
-    const std::size_t slash = path.find_last_of('/');
-    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    return IsDirectory(parent) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    return error == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(error, path);
 }
 
 // Opens `path` the way the disposition asks; `existed` tells whether the file was there before.

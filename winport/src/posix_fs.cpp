@@ -55,32 +55,6 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-DWORD ErrorFromErrno(int err, const std::string& path) {
-    switch (err) {
-    case ENOENT: return IsDirectory(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case EROFS: return ERROR_WRITE_PROTECT;
-    case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case ELOOP: return ERROR_PATH_NOT_FOUND;  // a link loop: the path leads nowhere
-    case EXDEV: return ERROR_NOT_SAME_DEVICE;
-    case EIO: return ERROR_GEN_FAILURE;
-    default: return ERROR_GEN_FAILURE;
-    }
-}
-
 bool StatEntry(const WCHAR* name, std::string& path, struct stat& st) {
     if (name == nullptr || *name == L'\0') {
         SetLastError(ERROR_PATH_NOT_FOUND);

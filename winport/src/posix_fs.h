@@ -1,17 +1,17 @@
 // POSIX file-system helpers shared by winport's file families (attributes, copy, delete,
-// find, folders, shell): errno to Windows errors, attributes from stat, the copy of one file.
+// find, folders, shell): attributes from stat, the copy of one file.
 #pragma once
 
 #include <winport/types.h>
+
+#include "core/errno_errors.h"
 
 #include <string>
 #include <sys/stat.h>
 
 namespace winport::detail::fs {
 
-// The Windows error for a failed POSIX call on `path`: a missing last name is 2, a missing
-// folder on the way 3, as Windows tells them apart.
-DWORD ErrorFromErrno(int err, const std::string& path);
+using detail::ErrorFromErrno;  // the one table, in core
 
 // Windows' read-only attribute is the absence of the owner's write permission. Checked by
 // hand: winport often runs as root, whom POSIX permissions never stop.

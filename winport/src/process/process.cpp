@@ -112,20 +112,6 @@ std::shared_ptr<ProcessObject> LookupWaitable(const void* handle) {
     return nullptr;
 }
 
-DWORD SpawnError(int err) {
-    switch (err) {
-        case ENOENT: return ERROR_FILE_NOT_FOUND;
-        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-        case EACCES:
-        case EPERM: return ERROR_ACCESS_DENIED;
-        case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
-        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        case EMFILE:
-        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-        default: return ERROR_GEN_FAILURE;
-    }
-}
-
 // Owns the spawn records so every path out of CreateProcessW releases them.
 struct SpawnRecords {
     SpawnRecords() {
@@ -240,7 +226,7 @@ extern "C" BOOL WINAPI CreateProcessW(LPCWSTR application, LPWSTR command_line, 
     pid_t pid = 0;
     int rc = ::posix_spawn(&pid, program.c_str(), &spawn.actions, &spawn.attributes, argv.data(), environ);
     if (rc != 0) {
-        SetLastError(SpawnError(rc));
+        SetLastError(ErrorFromErrno(rc));
         return FALSE;
     }
     auto process = std::make_shared<ProcessObject>(pid);
