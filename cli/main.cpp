@@ -3,6 +3,8 @@
 #include "commands.h"
 #include "text_io.h"
 
+#include "support/unique_handle.h"
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -16,16 +18,10 @@ namespace {
 // The narrow argv of a Windows program is in the ANSI code page and loses what it cannot
 // hold; the wide command line keeps every character.
 std::vector<std::wstring> WideArguments() {
-    struct LocalArgv {
-        wchar_t** argv;
-        ~LocalArgv() {
-            if (argv != nullptr) LocalFree(argv);
-        }
-    };
     int count = 0;
-    const LocalArgv wide{CommandLineToArgvW(GetCommandLineW(), &count)};
+    const cw32::UniqueLocalMemory<wchar_t**> wide(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::wstring> args;
-    for (int i = 1; wide.argv != nullptr && i < count; ++i) args.emplace_back(wide.argv[i]);
+    for (int i = 1; wide && i < count; ++i) args.emplace_back(wide.get()[i]);
     return args;
 }
 

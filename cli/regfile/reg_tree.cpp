@@ -2,26 +2,12 @@
 // a file's sections to the registry. Every key handle is closed on every path.
 #include "regfile/reg_file.h"
 
+#include "support/unique_handle.h"
+
 #include <cwctype>
 
 namespace cw32::regfile {
 namespace {
-
-// Owns one open key.
-class OpenedKey {
-public:
-    OpenedKey() = default;
-    ~OpenedKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    HKEY* Out() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 const struct {
     const wchar_t* name;
@@ -70,8 +56,8 @@ LONG ReadKey(HKEY key, const std::wstring& path, std::vector<Section>& sections)
         children.emplace_back(child.data(), length);
     }
     for (const std::wstring& name_of_child : children) {
-        OpenedKey opened;
-        rc = RegOpenKeyExW(key, name_of_child.c_str(), 0, KEY_READ, opened.Out());
+        cw32::UniqueRegistryKey opened;
+        rc = RegOpenKeyExW(key, name_of_child.c_str(), 0, KEY_READ, opened.put());
         if (rc != ERROR_SUCCESS) return rc;
         if ((rc = ReadKey(opened.get(), path + L"\\" + name_of_child, sections)) != ERROR_SUCCESS) return rc;
     }
@@ -82,8 +68,8 @@ LONG ReadKey(HKEY key, const std::wstring& path, std::vector<Section>& sections)
 LONG DeleteTree(HKEY parent, const std::wstring& subkey) {
     if (subkey.empty()) return ERROR_ACCESS_DENIED;  // a hive itself cannot go
     {
-        OpenedKey opened;
-        LONG rc = RegOpenKeyExW(parent, subkey.c_str(), 0, KEY_READ, opened.Out());
+        cw32::UniqueRegistryKey opened;
+        LONG rc = RegOpenKeyExW(parent, subkey.c_str(), 0, KEY_READ, opened.put());
         if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
         if (rc != ERROR_SUCCESS) return rc;
         wchar_t name[256];
@@ -104,8 +90,8 @@ LONG ApplySection(const Section& section, std::wstring& where) {
     where = section.path;
     if (!SplitKeyPath(section.path, hive, subkey)) return ERROR_INVALID_PARAMETER;
     if (section.remove) return DeleteTree(hive, subkey);
-    OpenedKey key;
-    LONG rc = RegCreateKeyExW(hive, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr);
+    cw32::UniqueRegistryKey key;
+    LONG rc = RegCreateKeyExW(hive, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     if (rc != ERROR_SUCCESS) return rc;
     for (const Value& value : section.values) {
         where = section.path + L" " + (value.name.empty() ? L"@" : L"\"" + value.name + L"\"");
@@ -140,8 +126,8 @@ LONG ReadTree(const std::wstring& path, std::vector<Section>& sections) {
     HKEY hive = nullptr;
     std::wstring subkey;
     if (!SplitKeyPath(path, hive, subkey)) return ERROR_INVALID_PARAMETER;
-    OpenedKey key;
-    LONG rc = RegOpenKeyExW(hive, subkey.c_str(), 0, KEY_READ, key.Out());
+    cw32::UniqueRegistryKey key;
+    LONG rc = RegOpenKeyExW(hive, subkey.c_str(), 0, KEY_READ, key.put());
     if (rc != ERROR_SUCCESS) return rc;
     return ReadKey(key.get(), path, sections);
 }

@@ -3,8 +3,7 @@
 
 #include "common-win32/log.h"
 #include "common-win32/platform.h"
-
-#include <utility>
+#include "support/unique_handle.h"
 
 namespace {
 
@@ -19,22 +18,6 @@ void LogFailure(const boost::shared_ptr<ILogger>& logger, const wchar_t* format,
     message.Format(format, static_cast<int>(error), path.GetString());
     LogMessage(logger, message);
 }
-
-// Owns one enumeration: closed by Close (which reports) or, on an unexpected exit, here.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool Close() { return FindClose(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE; }
-
-private:
-    HANDLE handle_;
-};
 
 // The next entry; false at the end of the list or after a failure that persists.
 bool NextEntry(HANDLE find, WIN32_FIND_DATAW& data) {
@@ -70,8 +53,8 @@ void DeleteAllFilesAndDirectories(boost::shared_ptr<ILogger> logger, const wchar
     CString pattern;
     pattern.Format(L"%s\\*.*", directory);
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW(pattern.GetString(), &data));
-    if (find.get() == INVALID_HANDLE_VALUE) {
+    cw32::UniqueFindHandle find(FindFirstFileW(pattern.GetString(), &data));
+    if (!find) {
         CString message;
         message.Format(CW32_TREE_TAG L"ERROR Invalid handle value of %s.", pattern.GetString());
         LogMessage(logger, message);
@@ -84,7 +67,7 @@ void DeleteAllFilesAndDirectories(boost::shared_ptr<ILogger> logger, const wchar
         path.Format(L"%s\\%s", directory, name.GetString());
         DeleteEntry(logger, path);
     } while (NextEntry(find.get(), data));
-    if (!find.Close()) LogMessage(logger, CW32_TREE_TAG L"ERROR Couldn't close search handle.");
+    if (!find.close()) LogMessage(logger, CW32_TREE_TAG L"ERROR Couldn't close search handle.");
     if (!RemoveDirectoryW(directory))
         LogFailure(logger, CW32_TREE_TAG L"ERROR RemoveDirectory [error %d] %s.", GetLastError(), directory);
 }

@@ -2,13 +2,13 @@
 #include "common-win32/process.h"
 
 #include "common-win32/log.h"
-#include "process/owned_handle.h"
 #include "process/pair_list.h"
 #include "process/pipe_reader.h"
+#include "support/unique_handle.h"
 
 namespace {
 
-using cw32::process::OwnedHandle;
+using cw32::UniqueKernelHandle;
 
 constexpr DWORD kPollMilliseconds = 100;
 
@@ -90,23 +90,23 @@ DWORD RunRedistProgram(boost::shared_ptr<ILogger> logger, wchar_t* commandLine, 
     HANDLE write_handle = INVALID_HANDLE_VALUE;
     HANDLE read_handle = INVALID_HANDLE_VALUE;
     cw32::process::SetupPipeAndReader(&write_handle, &read_handle, logger);
-    OwnedHandle read_end(read_handle);
-    OwnedHandle child_output;
-    OwnedHandle child_error;
-    if (!OwnedHandle::Holds(write_handle)) {
+    UniqueKernelHandle read_end(read_handle);
+    UniqueKernelHandle child_output;
+    UniqueKernelHandle child_error;
+    if (!cw32::KernelHandleTraits::IsValid(write_handle)) {
         LogMessage(logger, L"RunRedistProgram: SetupPipeAndReader failed to get a valid writing pipe.");
     } else {
-        OwnedHandle write_end(write_handle);
+        UniqueKernelHandle write_end(write_handle);
         startup.dwFlags |= STARTF_USESTDHANDLES;
         HANDLE self = GetCurrentProcess();
         HANDLE duplicate = nullptr;
-        if (DuplicateHandle(self, write_end.Get(), self, &duplicate, 0, TRUE, DUPLICATE_SAME_ACCESS))
-            child_output.Reset(duplicate);
+        if (DuplicateHandle(self, write_end.get(), self, &duplicate, 0, TRUE, DUPLICATE_SAME_ACCESS))
+            child_output.reset(duplicate);
         duplicate = nullptr;
-        if (DuplicateHandle(self, write_end.Get(), self, &duplicate, 0, TRUE, DUPLICATE_SAME_ACCESS))
-            child_error.Reset(duplicate);
-        startup.hStdOutput = child_output.Get();
-        startup.hStdError = child_error.Get();
+        if (DuplicateHandle(self, write_end.get(), self, &duplicate, 0, TRUE, DUPLICATE_SAME_ACCESS))
+            child_error.reset(duplicate);
+        startup.hStdOutput = child_output.get();
+        startup.hStdError = child_error.get();
         startup.hStdInput = nullptr;
     }  // the pipe's own write end is closed here: only the child's copies keep the pipe open
 
@@ -115,12 +115,12 @@ DWORD RunRedistProgram(boost::shared_ptr<ILogger> logger, wchar_t* commandLine, 
     const DWORD start_error = started ? ERROR_SUCCESS : GetLastError();
     // The child has its copies now (or none, when it did not start): ours go, so that the pipe
     // ends when the child's output does.
-    child_output.Close();
-    child_error.Close();
+    child_output.reset();
+    child_error.reset();
     startup.hStdOutput = nullptr;
     startup.hStdError = nullptr;
-    OwnedHandle process(started ? child.hProcess : nullptr);
-    OwnedHandle thread(started ? child.hThread : nullptr);
+    UniqueKernelHandle process(started ? child.hProcess : nullptr);
+    UniqueKernelHandle thread(started ? child.hThread : nullptr);
 
     if (!started) {
         CString line;
@@ -135,8 +135,8 @@ DWORD RunRedistProgram(boost::shared_ptr<ILogger> logger, wchar_t* commandLine, 
         } else {
             char buffer[cw32::process::kPipeReadBytes + 1];
             for (;;) {
-                cw32::process::ReadPipeOutput(logger, read_end.Get(), buffer, cw32::process::kPipeReadBytes, output);
-                if (ChildEnded(process.Get(), &exit_code)) break;
+                cw32::process::ReadPipeOutput(logger, read_end.get(), buffer, cw32::process::kPipeReadBytes, output);
+                if (ChildEnded(process.get(), &exit_code)) break;
                 // The pause belongs between two looks at the child: once it has ended there is
                 // nothing left to wait for, so the call returns at once.
                 Sleep(kPollMilliseconds);
@@ -146,9 +146,9 @@ DWORD RunRedistProgram(boost::shared_ptr<ILogger> logger, wchar_t* commandLine, 
         if (exitCode != nullptr) *exitCode = exit_code;
     }
 
-    read_end.Close();
-    process.Close();
-    thread.Close();
+    read_end.reset();
+    process.reset();
+    thread.reset();
     environment.Restore();
     return 0;
 }
