@@ -7,9 +7,9 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "core/text.h"
-#include "descriptor.h"
+#include "core/descriptor.h"
 #include "process/command_line.h"
-#include "unsupported.h"
+#include "core/unsupported.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "pipe_pump.h"
+#include "pipe/pipe_pump.h"
 
-#include "descriptor.h"
+#include "core/descriptor.h"
 
 #include <winport/errors.h>
 

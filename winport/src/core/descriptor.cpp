@@ -1,5 +1,5 @@
 // Descriptor-backed kernel objects.
-#include "descriptor.h"
+#include "core/descriptor.h"
 
 #include <winport/errors.h>
 #include <winport/file.h>

@@ -2,8 +2,8 @@
 // locale environment through the locale table.
 #include "core/calllog.h"
 #include "core/fault.h"
-#include "locale_table.h"
-#include "unsupported.h"
+#include "locale/locale_table.h"
+#include "core/unsupported.h"
 
 #include <winport/errors.h>
 #include <winport/locale.h>

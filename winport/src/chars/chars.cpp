@@ -2,7 +2,7 @@
 // no library logic here. The only code page is UTF-8.
 #include "core/calllog.h"
 #include "core/fault.h"
-#include "unsupported.h"
+#include "core/unsupported.h"
 
 #include <winport/chars.h>
 #include <winport/errors.h>

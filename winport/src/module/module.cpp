@@ -8,7 +8,7 @@
 #include "core/fault.h"
 #include "core/handles.h"
 #include "core/text.h"
-#include "unsupported.h"
+#include "core/unsupported.h"
 
 #include <dlfcn.h>
 #include <link.h>

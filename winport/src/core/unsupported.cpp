@@ -1,5 +1,5 @@
 // Loud refusal of unsupported flags and modes, shared by the winport families.
-#include "unsupported.h"
+#include "core/unsupported.h"
 
 #include <winport/errors.h>
 

@@ -5,8 +5,8 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "core/text.h"
-#include "posix_fs.h"
-#include "unsupported.h"
+#include "core/posix_fs.h"
+#include "core/unsupported.h"
 
 #include <cerrno>
 #include <unistd.h>

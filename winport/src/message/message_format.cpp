@@ -1,8 +1,8 @@
 // FormatMessageW's template language, for winport's FormatMessageW; no library logic here.
-#include "message_format.h"
+#include "message/message_format.h"
 
 #include "core/text.h"
-#include "unsupported.h"
+#include "core/unsupported.h"
 
 #include <winport/errors.h>
 

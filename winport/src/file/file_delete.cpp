@@ -6,8 +6,8 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "core/text.h"
-#include "file_shares.h"
-#include "posix_fs.h"
+#include "file/file_shares.h"
+#include "core/posix_fs.h"
 
 #include <cerrno>
 #include <unistd.h>

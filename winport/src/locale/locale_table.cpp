@@ -1,7 +1,7 @@
 // The locale table: each LCID winport answers for, with its Windows name, the POSIX locale
 // name that selects it and its English language and country names as Windows reports them.
 // Sorted by LCID.
-#include "locale_table.h"
+#include "locale/locale_table.h"
 
 #include <algorithm>
 #include <cctype>

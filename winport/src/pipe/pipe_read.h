@@ -3,8 +3,8 @@
 // calls are served from there, oldest bytes first.
 #pragma once
 
-#include "descriptor.h"
-#include "pipe_pump.h"
+#include "core/descriptor.h"
+#include "pipe/pipe_pump.h"
 
 #include <memory>
 #include <mutex>

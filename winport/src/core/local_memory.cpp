@@ -1,6 +1,6 @@
 // POSIX emulation of the local heap (LocalAlloc/LocalFree); no library logic here.
 // Blocks are remembered, so freeing something winport did not hand out is reported, not a crash.
-#include "local_memory.h"
+#include "core/local_memory.h"
 
 #include "core/calllog.h"
 #include "core/fault.h"

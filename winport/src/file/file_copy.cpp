@@ -5,7 +5,7 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "core/text.h"
-#include "posix_fs.h"
+#include "core/posix_fs.h"
 
 #include <cerrno>
 

@@ -8,10 +8,10 @@
 #include "core/fault.h"
 #include "core/handles.h"
 #include "core/text.h"
-#include "descriptor.h"
-#include "file_shares.h"
-#include "posix_fs.h"
-#include "unsupported.h"
+#include "core/descriptor.h"
+#include "file/file_shares.h"
+#include "core/posix_fs.h"
+#include "core/unsupported.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -7,8 +7,8 @@
 #include "core/fault.h"
 #include "core/handles.h"
 #include "core/text.h"
-#include "posix_fs.h"
-#include "wildcard.h"
+#include "core/posix_fs.h"
+#include "find/wildcard.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,9 +5,9 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "core/text.h"
-#include "posix_fs.h"
-#include "unsupported.h"
-#include "wildcard.h"
+#include "core/posix_fs.h"
+#include "core/unsupported.h"
+#include "find/wildcard.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // File-name wildcard matching with the command shell's rules; no library logic here.
-#include "wildcard.h"
+#include "find/wildcard.h"
 
 #include <cwctype>
 #include <vector>

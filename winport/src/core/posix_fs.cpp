@@ -1,5 +1,5 @@
 // POSIX file-system helpers for winport's file families; no library logic here.
-#include "posix_fs.h"
+#include "core/posix_fs.h"
 
 #include "core/text.h"
 

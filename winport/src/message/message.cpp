@@ -1,10 +1,10 @@
 // POSIX emulation of FormatMessageW over winport's table of system texts; no library logic here.
 #include "core/calllog.h"
 #include "core/fault.h"
-#include "local_memory.h"
-#include "message_format.h"
-#include "message_table.h"
-#include "unsupported.h"
+#include "core/local_memory.h"
+#include "message/message_format.h"
+#include "message/message_table.h"
+#include "core/unsupported.h"
 
 #include <winport/errors.h>
 #include <winport/message.h>

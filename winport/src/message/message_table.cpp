@@ -1,7 +1,7 @@
 // The system message table: the texts Windows (not Wine) returns for FORMAT_MESSAGE_FROM_SYSTEM
 // in English (United States). Texts are stored without the line break that ends every one of
 // them; SystemMessageText adds it. Kept sorted by id for the binary search.
-#include "message_table.h"
+#include "message/message_table.h"
 
 #include <algorithm>
 #include <iterator>

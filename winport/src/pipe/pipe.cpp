@@ -6,9 +6,9 @@
 
 #include "core/calllog.h"
 #include "core/fault.h"
-#include "descriptor.h"
-#include "pipe_read.h"
-#include "unsupported.h"
+#include "core/descriptor.h"
+#include "pipe/pipe_read.h"
+#include "core/unsupported.h"
 
 #include <algorithm>
 #include <cerrno>
