@@ -2,28 +2,11 @@
 // a file's sections to the registry. Every key handle is closed on every path.
 #include "regfile/reg_file.h"
 
+#include "registry/hive_names.h"
 #include "support/unique_handle.h"
-
-#include <cwctype>
 
 namespace cw32::regfile {
 namespace {
-
-const struct {
-    const wchar_t* name;
-    HKEY hive;
-} kHives[] = {
-    {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-    {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {L"HKEY_USERS", HKEY_USERS},
-    {L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-};
-
-bool SameText(const std::wstring& a, const wchar_t* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
-    return i == a.size() && b[i] == L'\0';
-}
 
 LONG ReadKey(HKEY key, const std::wstring& path, std::vector<Section>& sections) {
     DWORD subkeys = 0, longest_subkey = 0, values = 0, longest_name = 0, longest_data = 0;
@@ -110,16 +93,7 @@ LONG ApplySection(const Section& section, std::wstring& where) {
 }  // namespace
 
 bool SplitKeyPath(const std::wstring& path, HKEY& hive, std::wstring& subkey) {
-    const std::size_t backslash = path.find(L'\\');
-    const std::wstring name = path.substr(0, backslash);
-    for (const auto& entry : kHives) {
-        if (SameText(name, entry.name)) {
-            hive = entry.hive;
-            subkey = backslash == std::wstring::npos ? std::wstring() : path.substr(backslash + 1);
-            return true;
-        }
-    }
-    return false;
+    return cw32::registry::SplitKeyPath(path, true, hive, subkey);
 }
 
 LONG ReadTree(const std::wstring& path, std::vector<Section>& sections) {

@@ -1,26 +1,13 @@
-// CInstallRegistry's lifetime, the hive table and the key path.
+// CInstallRegistry's lifetime, its hive names and the key path.
 #include <common-win32/registry.h>
+
+#include "registry/hive_names.h"
+
+#include <string>
 
 namespace {
 
-struct Hive {
-    const wchar_t* name;
-    HKEY handle;
-};
-
-// Matched in this order; full names only.
-const Hive kHives[] = {
-    {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},   {L"HKEY_USERS", HKEY_USERS},
-    {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},     {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-    {L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}, {L"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
-    {L"HKEY_DYN_DATA", HKEY_DYN_DATA},
-};
-
-bool IsPredefined(HKEY key) {
-    for (const Hive& hive : kHives)
-        if (hive.handle == key) return true;
-    return false;
-}
+bool IsPredefined(HKEY key) { return cw32::registry::NameOfHive(key) != nullptr; }
 
 // A handle of its own to the key behind `key`. Predefined hives need none; when the system
 // refuses a second handle the copy simply has no key open. The caller's last error is kept:
@@ -81,34 +68,26 @@ const CString& CInstallRegistry::GetKeyPath() const { return m_keyPath; }
 DWORD CInstallRegistry::GetLastValueType() const { return m_lastValueType; }
 
 bool CInstallRegistry::HiveStr2HKEY(const CString& name, HKEY& handle) {
-    handle = nullptr;
-    for (const Hive& hive : kHives) {
-        if (name.CompareNoCase(hive.name) == 0) {
-            handle = hive.handle;
-            return true;
-        }
-    }
-    return false;
+    handle = cw32::registry::HiveFromName(name.GetString(), static_cast<std::size_t>(name.GetLength()));
+    return handle != nullptr;
 }
 
 bool CInstallRegistry::HiveHKEY2Str(HKEY handle, CString& name) {
-    name.Empty();
-    for (const Hive& hive : kHives) {
-        if (hive.handle == handle) {
-            name = hive.name;
-            return true;
-        }
-    }
-    return false;
+    const wchar_t* found = cw32::registry::NameOfHive(handle);
+    name = found ? found : L"";
+    return found != nullptr;
 }
 
 bool CInstallRegistry::SplitPath(const CString& path, HKEY& root, CString& subkey) {
-    const int backslash = path.Find(L'\\');
-    if (backslash < 0 || !HiveStr2HKEY(path.Left(backslash), root)) {
+    HKEY hive = nullptr;
+    std::wstring rest;
+    if (!cw32::registry::SplitKeyPath(std::wstring(path.GetString(), static_cast<std::size_t>(path.GetLength())),
+                                      false, hive, rest)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    subkey = path.Mid(backslash + 1);
+    root = hive;
+    subkey = CString(rest.c_str(), static_cast<int>(rest.size()));
     return true;
 }
 
