@@ -1,7 +1,7 @@
 // The log functions: every line the library writes reaches the host through LogInfo.
 #include "common-win32/log.h"
 
-#include "common-win32/conversions.h"
+#include "common-win32/datetime.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // The date and time of log stamps, in local time.
-#include "common-win32/conversions.h"
+#include "common-win32/datetime.h"
 
 #include <ctime>
 

@@ -18,5 +18,3 @@ CW32_API bool GetArg(CString& list, CString& value, const wchar_t* separator);
 // GetArg on a copy: the same answer, the list unchanged.
 CW32_API bool PeekArg(const CString& list, CString& value, const wchar_t* separator);
 
-// The host's value for the named argument, as given (an empty text when the host has none).
-CW32_API CString GetCStringArg(boost::shared_ptr<IActionContext> context, const std::wstring& name);

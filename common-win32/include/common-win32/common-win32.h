@@ -10,6 +10,9 @@
 #include <common-win32/host.h>
 #include <common-win32/log.h>
 #include <common-win32/conversions.h>
+#include <common-win32/datetime.h>
+#include <common-win32/system_message.h>
+#include <common-win32/locale_info.h>
 #include <common-win32/escaping.h>
 #include <common-win32/paths.h>
 #include <common-win32/arguments.h>

@@ -2,6 +2,9 @@
 // interfaces and hands them to every exported function as boost::shared_ptr by value.
 #pragma once
 
+#include <common-win32/cstring.h>
+#include <common-win32/export.h>
+
 #include <boost/shared_ptr.hpp>
 
 #include <string>
@@ -32,3 +35,6 @@ enum LogLevel : int {
     LOG_LEVEL_WARNING = 3,
     LOG_LEVEL_ERROR = 4,
 };
+
+// The host's value for the named argument, as given (an empty text when the host has none).
+CW32_API CString GetCStringArg(boost::shared_ptr<IActionContext> context, const std::wstring& name);
