@@ -33,20 +33,11 @@ int Utf8ToWide(const char* text, int length, wchar_t* out) {
 }
 
 int WideToUtf8(const wchar_t* text, int length, char* out) {
-    const wchar_t* p = text;
-    const wchar_t* end = p + (length > 0 ? length : 0);
-    long long bytes = 0;
-    while (p < end) {
-        if (static_cast<std::uint32_t>(*p) < 0x80) {
-            if (out) out[bytes] = static_cast<char>(*p);
-            ++p;
-            ++bytes;
-            continue;
-        }
-        const char32_t code = DecodeWide(p, end);
-        bytes += out ? EncodeUtf8(code, out + bytes) : Utf8Length(code);
-    }
-    return bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes);
+    const std::size_t count = length > 0 ? static_cast<std::size_t>(length) : 0;
+    const std::size_t bytes = Utf8Length(text, count);
+    if (bytes > INT_MAX) return INT_MAX;
+    if (out) EncodeUtf8(text, count, LoneSurrogate::Replace, out);
+    return static_cast<int>(bytes);
 }
 
 }  // namespace cw32::detail

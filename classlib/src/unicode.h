@@ -2,6 +2,7 @@
 // UTF-16 where wchar_t has 16 bits (Windows) and UTF-32 where it has 32 (POSIX).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace cw32::detail {
@@ -42,9 +43,8 @@ inline char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
     return code;
 }
 
-// Writes `code` (a valid scalar value, else U+FFFD) as 1 to 4 bytes; returns the count.
-inline int EncodeUtf8(char32_t code, char* out) {
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = kReplacementCharacter;
+// Writes `code` as 1 to 4 bytes, a surrogate value as its own three bytes; returns the count.
+inline int EncodeCodePointUtf8(char32_t code, char* out) {
     if (code < 0x80) {
         out[0] = static_cast<char>(code);
         return 1;
@@ -65,6 +65,12 @@ inline int EncodeUtf8(char32_t code, char* out) {
     out[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
     out[3] = static_cast<char>(0x80 | (code & 0x3F));
     return 4;
+}
+
+// Writes `code` (a valid scalar value, else U+FFFD) as 1 to 4 bytes; returns the count.
+inline int EncodeUtf8(char32_t code, char* out) {
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = kReplacementCharacter;
+    return EncodeCodePointUtf8(code, out);
 }
 
 inline int Utf8Length(char32_t code) {
@@ -101,6 +107,56 @@ inline int EncodeWide(char32_t code, wchar_t* out) {
     }
     out[0] = static_cast<wchar_t>(code);
     return 1;
+}
+
+// The one wide-to-UTF-8 encoder of the class library, the library and winport. What it writes
+// for a surrogate without its partner is each caller's choice: U+FFFD, as the system's
+// converter writes it, or the three bytes of its own value, so that text round-trips through
+// the library unchanged.
+enum class LoneSurrogate { Replace, Keep };
+
+// Walks wide text a character at a time: runs of ASCII (most installer text) go to `ascii`,
+// every other character to `other` as a value. A high surrogate followed by a low one is one
+// character whatever the width of wchar_t, so text that holds UTF-16 pairs gives the same
+// bytes on every platform; a unit past U+10FFFF is U+FFFD.
+template <class Ascii, class Other>
+void WalkWide(const wchar_t* text, std::size_t count, LoneSurrogate lone, Ascii&& ascii, Other&& other) {
+    std::size_t i = 0;
+    while (i < count) {
+        const std::size_t run = i;
+        while (i < count && static_cast<std::uint32_t>(text[i]) < 0x80) ++i;
+        if (i > run) ascii(text + run, i - run);
+        if (i == count) break;
+        char32_t c = static_cast<std::uint32_t>(text[i]);
+        const char32_t next = i + 1 < count ? static_cast<std::uint32_t>(text[i + 1]) : 0;
+        if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+            ++i;
+        } else if (c > 0x10FFFF || (lone == LoneSurrogate::Replace && c >= 0xD800 && c <= 0xDFFF)) {
+            c = kReplacementCharacter;
+        }
+        ++i;
+        other(c);
+    }
+}
+
+// Bytes for the first `count` units of `text` (no terminator); the same under either rule.
+inline std::size_t Utf8Length(const wchar_t* text, std::size_t count) {
+    std::size_t bytes = 0;
+    WalkWide(
+        text, count, LoneSurrogate::Keep, [&](const wchar_t*, std::size_t run) { bytes += run; },
+        [&](char32_t c) { bytes += c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; });
+    return bytes;
+}
+
+// Encodes the first `count` units into `out`, which holds Utf8Length(text, count) bytes.
+inline void EncodeUtf8(const wchar_t* text, std::size_t count, LoneSurrogate lone, char* out) {
+    WalkWide(
+        text, count, lone,
+        [&](const wchar_t* run, std::size_t n) {
+            for (std::size_t k = 0; k < n; ++k) *out++ = static_cast<char>(run[k]);
+        },
+        [&](char32_t c) { out += EncodeCodePointUtf8(c, out); });
 }
 
 }  // namespace cw32::detail

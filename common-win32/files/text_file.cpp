@@ -2,7 +2,7 @@
 #include "common-win32/text_file.h"
 
 #include "common-win32/conversions.h"
-#include "text/utf8_encode.h"
+#include "unicode.h"
 
 #include <cwchar>
 #include <string>
@@ -35,8 +35,8 @@ bool CTextFile::Write(const wchar_t* text) { return WriteCounted(text, text ? st
 
 bool CTextFile::WriteCounted(const wchar_t* text, std::size_t count) {
     if (!IsOpen() || encoding != CW32_ENCODING_UTF8) return false;
-    std::string bytes(cw32::text::Utf8Length(text, count), '\0');
-    cw32::text::EncodeUtf8(text, count, bytes.data());
+    std::string bytes(cw32::detail::Utf8Length(text, count), '\0');
+    cw32::detail::EncodeUtf8(text, count, cw32::detail::LoneSurrogate::Keep, bytes.data());
     file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
     return true;
 }

@@ -1,7 +1,7 @@
 // Wide text to UTF-8 and back.
 #include "common-win32/conversions.h"
 
-#include "text/utf8_encode.h"
+#include "unicode.h"
 
 #include <cwchar>
 
@@ -9,10 +9,10 @@ CStringA WideToAnsi(const wchar_t* text, DWORD encoding) {
     CStringA result;
     if (encoding != CW32_ENCODING_UTF8 || text == nullptr) return result;
     const std::size_t count = std::wcslen(text);
-    const std::size_t bytes = cw32::text::Utf8Length(text, count);
+    const std::size_t bytes = cw32::detail::Utf8Length(text, count);
     if (bytes < 1) return result;
     char* out = result.GetBufferSetLength(static_cast<int>(bytes));
-    cw32::text::EncodeUtf8(text, count, out);
+    cw32::detail::EncodeUtf8(text, count, cw32::detail::LoneSurrogate::Keep, out);
     result.ReleaseBuffer(static_cast<int>(bytes));
     return result;
 }

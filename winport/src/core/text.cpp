@@ -1,6 +1,8 @@
 // UTF-32 <-> UTF-8 for winport's own use (paths, store keys); not the Win32 code-page API.
 #include "core/text.h"
 
+#include "unicode.h"
+
 #include <winport/errors.h>
 
 #include <cwctype>
@@ -8,35 +10,8 @@
 namespace winport::detail {
 
 std::string ToUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t c = static_cast<std::uint32_t>(text[i]);
-        // A surrogate pair stored as two units (text that came from UTF-16) is one character.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            std::uint32_t lo = static_cast<std::uint32_t>(text[i + 1]);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                ++i;
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    std::string out(cw32::detail::Utf8Length(text.data(), text.size()), '\0');
+    cw32::detail::EncodeUtf8(text.data(), text.size(), cw32::detail::LoneSurrogate::Replace, out.data());
     return out;
 }
 
