@@ -73,11 +73,6 @@ inline int EncodeUtf8(char32_t code, char* out) {
     return EncodeCodePointUtf8(code, out);
 }
 
-inline int Utf8Length(char32_t code) {
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = kReplacementCharacter;
-    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
-}
-
 // Decodes the wide character at `p` (p < end) and moves `p` past it; an unpaired surrogate or a
 // value that is no Unicode scalar value gives U+FFFD.
 inline char32_t DecodeWide(const wchar_t*& p, const wchar_t* end) {

@@ -1,11 +1,12 @@
 // POSIX emulation: errno to Windows error codes, for every family; no family logic here.
 #include "core/errno_errors.h"
 
+#include "core/posix_fs.h"
+
 #include <winport/errors.h>
 #include <winport/file.h>
 
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace winport::detail {
 
@@ -45,12 +46,7 @@ DWORD ErrorFromErrno(int error) {
 
 DWORD ErrorFromErrno(int error, const std::string& path) {
     if (error != ENOENT) return ErrorFromErrno(error);
-    std::string folder = path;
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    const std::size_t slash = folder.rfind('/');
-    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
-    struct stat info;
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    return fs::IsDirectory(fs::ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace winport::detail

@@ -35,11 +35,6 @@ private:
     int fd_;
 };
 
-bool IsDirectory(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
@@ -129,6 +124,11 @@ DWORD CopyOneFile(const std::string& from, const std::string& to, bool fail_if_e
     ::fchmod(out.get(), source.st_mode & 07777);
     if (out.Close() != 0) return ERROR_WRITE_FAULT;
     return ERROR_SUCCESS;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string ParentOf(const std::string& path) {

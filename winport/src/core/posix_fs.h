@@ -36,6 +36,9 @@ FILETIME ToFileTime(const struct timespec& ts);
 // folder, and with 5 when it is read-only unless `overwrite_read_only`.
 DWORD CopyOneFile(const std::string& from, const std::string& to, bool fail_if_exists, bool overwrite_read_only);
 
+// True when `path` leads to a folder (through links).
+bool IsDirectory(const std::string& path);
+
 // Everything before the last '/', "/" for a child of the root, "." when there is none.
 std::string ParentOf(const std::string& path);
 std::string BaseNameOf(const std::string& path);

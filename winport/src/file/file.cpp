@@ -117,11 +117,6 @@ HANDLE Fail(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // CreateFileW answers 80 for a file that is already there, where other calls answer 183.
 DWORD OpenError(int error, const std::string& path) {
     return error == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(error, path);
@@ -203,7 +198,7 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, 
     int flags = O_CLOEXEC | O_NOCTTY | (readable && writable ? O_RDWR : writable ? O_WRONLY : O_RDONLY);
     if (append_only) flags |= O_APPEND;
     if (dwFlagsAndAttributes & FILE_FLAG_WRITE_THROUGH) flags |= O_DSYNC;
-    if (IsDirectory(path)) {
+    if (fs::IsDirectory(path)) {
         // A directory opens only for its attributes, and only with backup semantics.
         if (dwCreationDisposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS);
         if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) || dwCreationDisposition == CREATE_ALWAYS ||
