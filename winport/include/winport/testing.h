@@ -3,6 +3,7 @@
 #pragma once
 
 #include <winport/export.h>
+#include <winport/handle_kind.h>
 #include <winport/types.h>
 
 #include <cstddef>
@@ -34,10 +35,7 @@ WINPORT_API bool FaultFired();
 WINPORT_API std::string FaultedFunction();
 
 // ---- Handle accounting ---------------------------------------------------------------------
-enum class HandleKind {
-    File, Find, Pipe, Process, Thread, Module, RegistryKey, ServiceManager, Service, Policy,
-    SecurityContext, Other,
-};
+using winport::HandleKind;
 WINPORT_API std::size_t LiveHandles(HandleKind kind);
 WINPORT_API std::size_t LiveHandles();  // all kinds
 WINPORT_API const char* HandleKindName(HandleKind kind);

@@ -1,9 +1,19 @@
 // The optional record of platform calls with their key arguments (access masks, flags).
 #pragma once
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace winport::detail {
+
+struct CallLogState {
+    std::atomic<bool> enabled{false};
+    std::mutex mutex;
+    std::vector<std::string> entries;
+};
+CallLogState& call_log_state();
 
 bool CallLogEnabled();
 void RecordCall(std::string entry);

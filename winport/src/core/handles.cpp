@@ -92,29 +92,18 @@ bool ReleaseHandle(const void* handle) {
     return true;
 }
 
-}  // namespace winport::detail
-
-namespace winport::testing {
-
-std::size_t LiveHandles(HandleKind kind) {
-    auto& t = detail::table();
+std::size_t CountLiveHandles(HandleKind kind) {
+    Table& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
-    return t.live[detail::index(kind)];
+    return t.live[index(kind)];
 }
 
-std::size_t LiveHandles() {
-    auto& t = detail::table();
+std::size_t CountLiveHandles() {
+    Table& t = table();
     std::lock_guard<std::mutex> lock(t.mutex);
     std::size_t total = 0;
     for (auto n : t.live) total += n;
     return total;
 }
 
-const char* HandleKindName(HandleKind kind) {
-    static const char* const names[] = {"file", "find", "pipe", "process", "thread", "module",
-                                        "registry key", "service manager", "service", "policy",
-                                        "security context", "other"};
-    return names[detail::index(kind)];
-}
-
-}  // namespace winport::testing
+}  // namespace winport::detail

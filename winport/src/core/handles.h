@@ -2,14 +2,15 @@
 // counted by kind so tests can prove an operation leaves nothing open.
 #pragma once
 
-#include <winport/testing.h>
+#include <winport/handle_kind.h>
 #include <winport/types.h>
 
+#include <cstddef>
 #include <memory>
 
 namespace winport::detail {
 
-using testing::HandleKind;
+using winport::HandleKind;  // the families name it through this namespace
 
 // Base of everything a handle can refer to. Objects are shared: DuplicateHandle gives a second
 // handle to the same object, which lives until its last handle is closed.
@@ -36,6 +37,10 @@ std::shared_ptr<KernelObject> LookupAnyHandle(const void* handle);
 
 bool IsInheritable(const void* handle);
 void SetInheritable(const void* handle, bool inheritable);
+
+// Live handles of one kind, and of all kinds.
+std::size_t CountLiveHandles(HandleKind kind);
+std::size_t CountLiveHandles();
 
 // Removes the handle from the table; false with ERROR_INVALID_HANDLE when it is unknown.
 bool ReleaseHandle(const void* handle);

@@ -7,7 +7,6 @@
 
 #include <winport/errors.h>
 #include <winport/message.h>
-#include <winport/testing.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +38,12 @@ void* AllocateLocalBlock(std::size_t bytes, bool zero) {
     std::lock_guard<std::mutex> lock(h.mutex);
     h.blocks.insert(block);
     return block;
+}
+
+std::size_t CountLocalBlocks() {
+    LocalHeap& h = heap();
+    std::lock_guard<std::mutex> lock(h.mutex);
+    return h.blocks.size();
 }
 
 }  // namespace winport::detail
@@ -76,13 +81,3 @@ extern "C" HLOCAL WINAPI LocalFree(HLOCAL hMem) {
     std::free(hMem);
     return nullptr;
 }
-
-namespace winport::testing {
-
-std::size_t LiveLocalBlocks() {
-    winport::detail::LocalHeap& h = winport::detail::heap();
-    std::lock_guard<std::mutex> lock(h.mutex);
-    return h.blocks.size();
-}
-
-}  // namespace winport::testing

@@ -9,4 +9,7 @@ namespace winport::detail {
 // that stand for a platform call pass their own.
 void* AllocateLocalBlock(std::size_t bytes, bool zero);
 
+// Blocks handed out and not yet freed.
+std::size_t CountLocalBlocks();
+
 }  // namespace winport::detail

@@ -3,7 +3,6 @@
 #include "core/store.h"
 
 #include <winport/errors.h>
-#include <winport/testing.h>
 
 #include <sqlite3.h>
 
@@ -37,7 +36,7 @@ bool Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, 
 Store* Store::Get() {
     std::lock_guard<std::mutex> lock(g_store_mutex);
     if (g_store) return g_store;
-    std::string dir = winport::testing::StateDirectory();
+    std::string dir = StateDirectory();
     if (!MakeDirectories(dir)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return nullptr;
@@ -162,6 +161,13 @@ bool Transaction::Commit() {
     return done_;
 }
 
+std::string StateDirectory() {
+    if (const char* root = std::getenv("WINPORT_ROOT"); root && *root) return root;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) return std::string(state) + "/winport";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.local/state/winport";
+}
+
 DWORD StoreError(int rc) {
     switch (rc & 0xff) {
         case SQLITE_BUSY:
@@ -175,16 +181,3 @@ DWORD StoreError(int rc) {
 }
 
 }  // namespace winport::detail
-
-namespace winport::testing {
-
-void ResetStore() { detail::Store::Reset(); }
-
-std::string StateDirectory() {
-    if (const char* root = std::getenv("WINPORT_ROOT"); root && *root) return root;
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) return std::string(state) + "/winport";
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.local/state/winport";
-}
-
-}  // namespace winport::testing

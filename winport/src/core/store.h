@@ -13,6 +13,9 @@ struct sqlite3_stmt;
 
 namespace winport::detail {
 
+// The folder that holds system.db: $WINPORT_ROOT, else ${XDG_STATE_HOME:-$HOME/.local/state}/winport.
+std::string StateDirectory();
+
 class Store {
 public:
     // The process's connection, opened (and the state directory created) on first use.

@@ -19,9 +19,9 @@
 #include <map>
 #include <mutex>
 
-namespace {
+using winport::HandleKind;
 
-using winport::testing::HandleKind;
+namespace {
 
 // One per loaded library, however often it was loaded: Windows hands out one module handle
 // per library and counts the loads.

@@ -23,7 +23,6 @@
 namespace winport::detail {
 namespace {
 
-using testing::HandleKind;
 
 // Windows gives an anonymous pipe a 4 KB buffer; Linux gives 64 KB. A larger buffer lets a
 // reader that polls between sleeps leave the writer running longer, so an nSize of 0 asks for

@@ -29,7 +29,6 @@ extern char** environ;
 namespace winport::detail {
 namespace {
 
-using testing::HandleKind;
 
 // Children whose last handle was closed while they ran; reaped whenever winport next looks, so
 // none stays a zombie for long.

@@ -11,6 +11,9 @@
 #include <cstring>
 
 namespace winport::detail::reg {
+
+std::atomic<bool> g_wow64{sizeof(void*) == 4};
+
 namespace {
 
 constexpr int kHiveCount = 7;
@@ -34,8 +37,6 @@ Predefined& predefined() {
     static auto* p = new Predefined;
     return *p;
 }
-
-std::atomic<bool> g_wow64{sizeof(void*) == 4};
 
 int HiveIndex(HKEY handle) {
     auto value = reinterpret_cast<std::uintptr_t>(handle);
@@ -289,10 +290,3 @@ LONG MissingOr(Session& session, std::int64_t key_id, LONG fallback) {
 }
 
 }  // namespace winport::detail::reg
-
-namespace winport::testing {
-
-void EmulateWow64Process(bool is_32bit) { detail::reg::g_wow64 = is_32bit; }
-bool IsWow64ProcessEmulated() { return detail::reg::g_wow64; }
-
-}  // namespace winport::testing

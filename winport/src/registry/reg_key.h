@@ -9,11 +9,16 @@
 #include "core/handles.h"
 #include "registry/reg_store.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace winport::detail::reg {
+
+// Whether this process sees HKLM\SOFTWARE as a 32-bit process on 64-bit Windows does
+// (through WOW6432Node); follows the build's pointer size unless a test says otherwise.
+extern std::atomic<bool> g_wow64;
 
 constexpr DWORD kMaxKeyNameChars = 255;
 constexpr DWORD kMaxValueNameChars = 16383;
