@@ -84,7 +84,9 @@ extern "C" DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dw
         source = static_cast<const wchar_t*>(lpSource);
     } else {
         if (!HasSystemTexts(dwLanguageId)) return Fail(ERROR_RESOURCE_LANG_NOT_FOUND);
-        std::optional<std::wstring> text = SystemMessageText(dwMessageId);
+        // An HRESULT that wraps a Win32 error (facility 7) has that error's text.
+        const bool wraps_win32 = (dwMessageId & 0xFFFF0000u) == 0x80070000u;
+        std::optional<std::wstring> text = SystemMessageText(wraps_win32 ? dwMessageId & 0xFFFFu : dwMessageId);
         if (!text) return Fail(ERROR_MR_MID_NOT_FOUND);
         source = std::move(*text);
     }

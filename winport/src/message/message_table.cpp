@@ -1,6 +1,7 @@
 // The system message table: the texts Windows (not Wine) returns for FORMAT_MESSAGE_FROM_SYSTEM
 // in English (United States). Texts are stored without the line break that ends every one of
-// them; SystemMessageText adds it. Kept sorted by id for the binary search.
+// them; SystemMessageText adds it. Kept sorted by id for the binary search. The network texts
+// (2100-2999) are not here: Windows keeps them in netmsg.dll, outside the system table.
 #include "message/message_table.h"
 
 #include <algorithm>
@@ -140,7 +141,6 @@ constexpr Entry kMessages[] = {
     {1722, L"The RPC server is unavailable."},
     {1804, L"The specified datatype is invalid."},
     {1815, L"The specified resource language ID cannot be found in the image file."},
-    {2453, L"Could not find domain controller for this domain."},
 };
 
 }  // namespace
