@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Runs the probe's calls through the Windows build (under Wine) and through winport, and fails
+on any answer that differs, unless known_differences.txt lists that call with winport's answer
+under the reason for the difference (a listed call must still differ, and winport must still
+give the listed answer).
+
+usage: compare.py WINDOWS_PROBE POSIX_PROBE [RUNNER]
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def answers(command, cases, env):
+    out = subprocess.run(command, input=cases, capture_output=True, env=env, check=False)
+    if out.returncode != 0:
+        sys.exit(f"{' '.join(command)}: exit code {out.returncode}: {out.stderr.decode(errors='replace')[-400:]}")
+    rows = {}
+    for line in out.stdout.decode("utf-8").replace("\r\n", "\n").splitlines():
+        call, _, answer = line.partition(" => ")
+        rows[call] = answer
+    return rows
+
+
+def known_differences():
+    """call -> (winport's answer, the reason given by the comment block above it)."""
+    known, reason, fresh = {}, "", True
+    with open(os.path.join(HERE, "known_differences.txt"), encoding="utf-8") as listed:
+        for line in listed.read().splitlines():
+            if line.startswith("#"):
+                reason = (line[1:].strip() if fresh else reason + " " + line[1:].strip()).strip()
+                fresh = False
+            elif line.strip():
+                call, _, answer = line.partition(" => ")
+                known[call] = (answer, reason)
+                fresh = True
+    return known
+
+
+def main():
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    verbose = os.environ.get("CW32_PROBE_VERBOSE") == "1"
+    windows, posix = sys.argv[1], sys.argv[2]
+    runner = sys.argv[3:4]
+    if not os.path.exists(posix):
+        sys.exit(f"{posix} is missing: build the posix preset first")
+    with open(os.path.join(HERE, "winapi_cases.txt"), "rb") as f:
+        cases = f.read()
+    calls = [l for l in cases.decode().splitlines() if l.strip() and not l.startswith("#")]
+    env = dict(os.environ, LC_ALL="C", LANG="C")
+    env.pop("LC_MESSAGES", None)
+    with tempfile.TemporaryDirectory() as state:
+        on_windows = answers(runner + [windows], cases, env)
+        on_posix = answers([posix], cases, dict(env, WINPORT_ROOT=state))
+    known = known_differences()
+    failures = 0
+    for call in calls:
+        w, p = on_windows.get(call, "<no answer>"), on_posix.get(call, "<no answer>")
+        if call in known:
+            listed, reason = known[call]
+            if w == p:
+                print(f"LISTED BUT AGREES: {call} => {w}")
+                failures += 1
+            elif p != listed:
+                print(f"DIFFERS FROM THE LISTED ANSWER: {call}\n  listed:  {listed}\n  posix:   {p}")
+                failures += 1
+            elif verbose:
+                print(f"known: {call}\n  windows: {w}\n  posix:   {p}\n  because: {reason}")
+        elif w != p:
+            print(f"DIFFERS: {call}\n  windows: {w}\n  posix:   {p}")
+            failures += 1
+    for call in known:
+        if call not in calls:
+            print(f"LISTED BUT NOT A CASE: {call}")
+            failures += 1
+    print(f"{len(calls)} calls, {len(known)} known differences, {failures} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,254 @@
+// Prints the platform's answers to the calls listed on standard input, one line per call, so the
+// Windows build's answers (under Wine) and winport's can be compared line by line.
+//
+// A line is a function and its arguments: numbers (decimal or 0x hex), "null", and quoted text
+// with \xHH (a byte, or a UTF-16 unit in wide text), \uHHHH (a UTF-16 unit), \UHHHHHH (a code
+// point), \0 \r \n \t \\ \". In an argument list a string is a"narrow" or w"wide".
+//
+//   mb CODEPAGE FLAGS "bytes" LENGTH|len OUTSIZE           MultiByteToWideChar
+//   wc CODEPAGE FLAGS "text" LENGTH|len OUTSIZE DEFAULT USED  WideCharToMultiByte
+//   msg FLAGS ID LANGUAGE SIZE ARGUMENT...                  FormatMessageW from the system
+//   fmt FLAGS "template" SIZE ARGUMENT...                   FormatMessageW from a string
+//   info LCID ITEM SIZE                                     GetLocaleInfoW
+//   lcid NAME                                               the LCID of a locale name
+//   cmpi "a" "b" | upper "text" | lower "text" | upper1 "c" | lower1 "c" | class "c"
+#include <common-win32/platform.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Token {
+    bool is_text = false, is_null = false;
+    char kind = 0;            // 'a' or 'w' before a quoted argument
+    std::string bytes;        // narrow reading of quoted text
+    std::wstring wide;        // wide reading of quoted text
+    long long number = 0;
+    bool is_len = false;      // the word "len": the text's own length
+};
+
+void AppendCodePoint(std::wstring& out, unsigned long cp) {
+    if (sizeof(wchar_t) == 2 && cp > 0xFFFF) {
+        cp -= 0x10000;
+        out += static_cast<wchar_t>(0xD800 + (cp >> 10));
+        out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+        out += static_cast<wchar_t>(cp);
+    }
+}
+
+// Splits a line into tokens; false on a malformed one.
+bool Tokenize(const std::string& line, std::vector<Token>& tokens) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ') { ++i; continue; }
+        Token t;
+        if ((line[i] == 'a' || line[i] == 'w') && i + 1 < line.size() && line[i + 1] == '"') t.kind = line[i++];
+        if (line[i] == '"') {
+            t.is_text = true;
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line[i] != '\\') { t.bytes += line[i]; t.wide += static_cast<wchar_t>(line[i]); continue; }
+                const char e = line[++i];
+                const int digits = e == 'x' ? 2 : e == 'u' ? 4 : e == 'U' ? 6 : 0;
+                if (digits) {
+                    const unsigned long v = std::strtoul(line.substr(i + 1, digits).c_str(), nullptr, 16);
+                    i += digits;
+                    if (e == 'x') { t.bytes += static_cast<char>(v); t.wide += static_cast<wchar_t>(v); }
+                    else AppendCodePoint(t.wide, v);
+                    continue;
+                }
+                const char c = e == '0' ? '\0' : e == 'r' ? '\r' : e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                t.bytes += c;
+                t.wide += static_cast<wchar_t>(c);
+            }
+            if (i >= line.size()) return false;
+            ++i;
+        } else {
+            const std::size_t end = line.find(' ', i);
+            const std::string word = line.substr(i, end == std::string::npos ? std::string::npos : end - i);
+            i = end == std::string::npos ? line.size() : end;
+            t.bytes = word;
+            t.wide.assign(word.begin(), word.end());
+            t.is_null = word == "null";
+            t.is_len = word == "len";
+            if (!t.is_null && !t.is_len) t.number = std::strtoll(word.c_str(), nullptr, 0);
+        }
+        tokens.push_back(t);
+    }
+    return true;
+}
+
+// Wide text as the lines show it; a surrogate pair prints as its code point, so that both
+// widths of wchar_t print alike.
+std::string Show(const wchar_t* text, std::size_t count) {
+    std::string out = "\"";
+    char hex[16];
+    for (std::size_t i = 0; i < count; ++i) {
+        unsigned long c = static_cast<unsigned long>(text[i]) & (sizeof(wchar_t) == 2 ? 0xFFFF : 0xFFFFFFFF);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned long>(text[++i]) - 0xDC00);
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') out += static_cast<char>(c);
+        else { std::snprintf(hex, sizeof hex, c > 0xFFFF ? "\\U%06lX" : "\\u%04lX", c); out += hex; }
+    }
+    return out + "\"";
+}
+
+std::string ShowBytes(const char* bytes, std::size_t count) {
+    std::string out = "\"";
+    char hex[8];
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') out += static_cast<char>(c);
+        else { std::snprintf(hex, sizeof hex, "\\x%02X", c); out += hex; }
+    }
+    return out + "\"";
+}
+
+std::string Result(long long value, bool failed, std::string shown = "") {
+    std::string out = std::to_string(value);
+    if (failed) out += " error " + std::to_string(GetLastError());
+    return shown.empty() ? out : out + " " + shown;
+}
+
+int Length(const Token& t, std::size_t own) { return t.is_len ? static_cast<int>(own) : static_cast<int>(t.number); }
+
+// FormatMessageW's argument array: numbers as they are, strings as pointers into `tokens`.
+std::vector<DWORD_PTR> Arguments(std::vector<Token>& tokens, std::size_t first) {
+    std::vector<DWORD_PTR> args;
+    for (std::size_t i = first; i < tokens.size(); ++i) {
+        Token& t = tokens[i];
+        if (!t.is_text) args.push_back(static_cast<DWORD_PTR>(t.number));
+        else if (t.kind == 'a') args.push_back(reinterpret_cast<DWORD_PTR>(t.bytes.c_str()));
+        else args.push_back(reinterpret_cast<DWORD_PTR>(t.wide.c_str()));
+    }
+    if (!args.empty()) args.resize(args.size() + 8);  // room for inserts past the given ones
+    return args;
+}
+
+std::string FormatMessageCall(DWORD flags, LPCVOID source, DWORD id, DWORD language, DWORD size,
+                              std::vector<DWORD_PTR>& args) {
+    // No arguments given: none passed, as a caller without any would.
+    auto* list = args.empty() ? nullptr : reinterpret_cast<va_list*>(args.data());
+    if (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
+        wchar_t* buffer = nullptr;
+        const DWORD n = FormatMessageW(flags, source, id, language, reinterpret_cast<LPWSTR>(&buffer), size, list);
+        std::string shown = buffer ? Show(buffer, n) : "";
+        if (buffer) LocalFree(buffer);
+        return Result(n, n == 0, shown);
+    }
+    std::vector<wchar_t> buffer(size ? size : 1);
+    const DWORD n = FormatMessageW(flags, source, id, language, size ? buffer.data() : nullptr, size, list);
+    return Result(n, n == 0, n ? Show(buffer.data(), n) : "");
+}
+
+// The LCID a locale name stands for: Windows looks the name up; on POSIX it becomes the user's
+// locale ("sr-Latn-RS" as sr_RS@latin, "ca-ES-valencia" as ca_ES@valencia).
+LCID LcidOf(const std::string& name) {
+#if defined(_WIN32)
+    return LocaleNameToLCID(std::wstring(name.begin(), name.end()).c_str(), 0);
+#else
+    std::string language = name.substr(0, name.find('-')), rest = name.substr(name.find('-') + 1), modifier;
+    if (rest.rfind("Latn-", 0) == 0) { rest = rest.substr(5); modifier = "@latin"; }
+    if (rest.find('-') != std::string::npos) { modifier = "@" + rest.substr(rest.find('-') + 1); rest.resize(2); }
+    const char* before = std::getenv("LC_ALL");
+    const std::string saved = before ? before : "";
+    setenv("LC_ALL", (language + "_" + rest + ".UTF-8" + modifier).c_str(), 1);
+    const LCID lcid = GetUserDefaultLCID();
+    before ? setenv("LC_ALL", saved.c_str(), 1) : unsetenv("LC_ALL");
+    return lcid;
+#endif
+}
+
+std::string Call(const std::string& function, std::vector<Token>& a) {
+    auto arg = [&](std::size_t i) -> Token& {
+        static Token none;
+        return i < a.size() ? a[i] : none;
+    };
+    auto n = [&](std::size_t i) { return static_cast<DWORD>(arg(i).number); };
+    if (function == "mb") {
+        const Token& src = arg(2);
+        std::vector<wchar_t> out(n(4) + 1);
+        const int r = MultiByteToWideChar(n(0), n(1), src.is_null ? nullptr : src.bytes.data(),
+                                          Length(arg(3), src.bytes.size()), n(4) ? out.data() : nullptr,
+                                          static_cast<int>(arg(4).number));
+        return Result(r, r == 0, r > 0 && n(4) ? Show(out.data(), static_cast<std::size_t>(r)) : "");
+    }
+    if (function == "wc") {
+        const Token& src = arg(2);
+        std::vector<char> out(n(4) + 1);
+        BOOL used = FALSE;
+        const int r = WideCharToMultiByte(n(0), n(1), src.is_null ? nullptr : src.wide.data(),
+                                          Length(arg(3), src.wide.size()), n(4) ? out.data() : nullptr,
+                                          static_cast<int>(arg(4).number),
+                                          arg(5).is_null ? nullptr : arg(5).bytes.c_str(), n(6) ? &used : nullptr);
+        return Result(r, r == 0, r > 0 && n(4) ? ShowBytes(out.data(), static_cast<std::size_t>(r)) : "");
+    }
+    if (function == "msg") {
+        std::vector<DWORD_PTR> args = Arguments(a, 4);
+        return FormatMessageCall(n(0), nullptr, n(1), n(2), n(3), args);
+    }
+    if (function == "fmt") {
+        std::vector<DWORD_PTR> args = Arguments(a, 3);
+        return FormatMessageCall(n(0) | FORMAT_MESSAGE_FROM_STRING, arg(1).wide.c_str(), 0, 0, n(2), args);
+    }
+    if (function == "info") {
+        std::vector<wchar_t> out(n(2) + 2);
+        const int r = GetLocaleInfoW(n(0), n(1), n(2) ? out.data() : nullptr, static_cast<int>(arg(2).number));
+        if (r <= 0 || !n(2)) return Result(r, r == 0);
+        if (n(1) & LOCALE_RETURN_NUMBER) return Result(r, false, std::to_string(*reinterpret_cast<DWORD*>(out.data())));
+        return Result(r, false, Show(out.data(), static_cast<std::size_t>(r - 1)));
+    }
+    if (function == "lcid") {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%04lX", static_cast<unsigned long>(LcidOf(arg(0).bytes)));
+        return hex;
+    }
+    if (function == "cmpi") {
+        const int r = lstrcmpiW(arg(0).is_null ? nullptr : arg(0).wide.c_str(), arg(1).is_null ? nullptr : arg(1).wide.c_str());
+        return std::to_string((r > 0) - (r < 0));
+    }
+    if (function == "upper" || function == "lower") {
+        std::wstring text = arg(0).wide;
+        function == "upper" ? CharUpperW(&text[0]) : CharLowerW(&text[0]);
+        return Show(text.data(), text.size());
+    }
+    if (function == "upper1" || function == "lower1") {  // one character passed in the pointer
+        auto* as_pointer = reinterpret_cast<LPWSTR>(static_cast<std::uintptr_t>(arg(0).wide[0]));
+        const auto r = reinterpret_cast<std::uintptr_t>(function == "upper1" ? CharUpperW(as_pointer)
+                                                                             : CharLowerW(as_pointer));
+        const wchar_t c = static_cast<wchar_t>(r);
+        return Show(&c, 1);
+    }
+    if (function == "class") {
+        const wchar_t c = arg(0).wide.empty() ? 0 : arg(0).wide[0];
+        return std::string(IsCharAlphaW(c) ? "alpha" : "-") + (IsCharAlphaNumericW(c) ? " alnum" : " -") +
+               (IsCharUpperW(c) ? " upper" : " -") + (IsCharLowerW(c) ? " lower" : " -");
+    }
+    return "unknown function";
+}
+
+}  // namespace
+
+int main() {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<Token> tokens;
+        const std::string function = line.substr(0, line.find(' '));
+        std::string answer = "malformed line";
+        if (Tokenize(line.substr(function.size()), tokens)) {
+            SetLastError(0);
+            answer = Call(function, tokens);
+        }
+        std::cout << line << " => " << answer << "\n";
+    }
+    return 0;
+}
