@@ -73,9 +73,14 @@ int RunFind(CommandContext& context, const std::vector<std::wstring>& args) {
 int RunCopy(CommandContext& context, const std::vector<std::wstring>& args) {
     const ParsedArguments parsed = ParseArguments(L"copy", args, {});
     ExpectPositionals(L"copy", parsed.positional, {L"SOURCE", L"DEST"});
-    return FileRecursiveCopy(context.host, ToCString(parsed.positional[0]), ToCString(parsed.positional[1]))
-               ? kExitSuccess
-               : kExitFailure;
+    const std::wstring& source = parsed.positional[0];
+    const std::wstring& target = parsed.positional[1];
+    if (FileRecursiveCopy(context.host, ToCString(source), ToCString(target))) return kExitSuccess;
+    // The copy logs the shell's own code, which is no Windows error: a missing source is told
+    // by its own lookup, anything else by the last refusal the copy left behind.
+    DWORD error = GetLastError();
+    if (GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) error = GetLastError();
+    return ReportWindowsError(*context.host, L"copy", {source, target}, error ? error : ERROR_OPEN_FAILED);
 }
 
 int RunRmtree(CommandContext& context, const std::vector<std::wstring>& args) {
@@ -84,9 +89,11 @@ int RunRmtree(CommandContext& context, const std::vector<std::wstring>& args) {
     const std::wstring& folder = parsed.positional[0];
     if (folder.empty()) throw UsageError(L"rmtree", L"the folder name is empty");
     DeleteAllFilesAndDirectories(context.host, folder.c_str());
+    const DWORD error = GetLastError();
     // The routine goes on past failures and only logs them; the folder still being there is
-    // what tells the caller it did not finish.
-    return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES ? kExitSuccess : kExitFailure;
+    // what tells the caller it did not finish, with the code of the last refusal.
+    if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return kExitSuccess;
+    return ReportWindowsError(*context.host, L"rmtree", {folder}, error ? error : ERROR_DIR_NOT_EMPTY);
 }
 
 int RunTextFile(CommandContext& context, const std::vector<std::wstring>& args) {

@@ -142,7 +142,8 @@ int RunEnv(CommandContext& context, const std::vector<std::wstring>& args) {
         restoreEnvironmentVariable(logger, name, previous, existed);
         throw;
     }
-    if (!restoreEnvironmentVariable(logger, name, previous, existed)) return kExitFailure;
+    if (!restoreEnvironmentVariable(logger, name, previous, existed))
+        return ReportWindowsError(*context.host, L"env set-temp", {parsed.positional[1]}, GetLastError());
     return status;
 }
 

@@ -217,6 +217,7 @@ load 'no-such-library': error 126|load no-such-library
 run 'no-such-program-xyz': error 2|run no-such-program-xyz
 path short 'missing-path': error 2|path short missing-path
 message '4294967295' '0': error 317|message 4294967295
+copy 'missing-source' 'copy-target': error 2|copy missing-source copy-target
 CASES
 expect_file ro.ini "k$nl"
 chmod 644 ro.ini
