@@ -20,3 +20,5 @@
 #include <winport/process.h>
 #include <winport/env.h>
 #include <winport/module.h>
+#include <winport/msi.h>
+#include <winport/profile.h>

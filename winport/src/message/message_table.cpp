@@ -86,6 +86,7 @@ constexpr Entry kMessages[] = {
     {997, L"Overlapped I/O operation is in progress."},
     {998, L"Invalid access to memory location."},
     {1004, L"Invalid flags."},
+    {1006, L"The volume for a file has been externally altered so that the opened file is no longer valid."},
     {1011, L"The configuration registry key could not be opened."},
     {1012, L"The configuration registry key could not be read."},
     {1013, L"The configuration registry key could not be written."},
