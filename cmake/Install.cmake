@@ -1,4 +1,5 @@
-# cmake --install: headers, the library, a CMake package and (on POSIX) a pkg-config file.
+# cmake --install: headers, the library, cw32, the README, a CMake package and (on POSIX) a
+# pkg-config file. The packages of cmake/Packaging.cmake hold the same.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS common-win32 EXPORT common-win32-targets
@@ -14,6 +15,7 @@ if(CW32_RUNTIME_DLLS)
   install(FILES ${CW32_RUNTIME_DLLS} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 install(TARGETS cw32 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 install(EXPORT common-win32-targets NAMESPACE common-win32::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/common-win32)
