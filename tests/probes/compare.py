@@ -15,7 +15,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def answers(command, cases, env):
-    out = subprocess.run(command, input=cases, capture_output=True, env=env, check=False)
+    # Each side runs in a scratch folder of its own: the files a case writes stay apart.
+    with tempfile.TemporaryDirectory() as scratch:
+        out = subprocess.run(command, input=cases, capture_output=True, env=env, cwd=scratch, check=False)
     if out.returncode != 0:
         sys.exit(f"{' '.join(command)}: exit code {out.returncode}: {out.stderr.decode(errors='replace')[-400:]}")
     rows = {}
@@ -45,7 +47,7 @@ def main():
         sys.exit(__doc__)
     verbose = os.environ.get("CW32_PROBE_VERBOSE") == "1"
     windows, posix = sys.argv[1], sys.argv[2]
-    runner = sys.argv[3:4]
+    runner = [os.path.abspath(r) for r in sys.argv[3:4]]
     if not os.path.exists(posix):
         sys.exit(f"{posix} is missing: build the posix preset first")
     with open(os.path.join(HERE, "winapi_cases.txt"), "rb") as f:
@@ -54,8 +56,8 @@ def main():
     env = dict(os.environ, LC_ALL="C", LANG="C")
     env.pop("LC_MESSAGES", None)
     with tempfile.TemporaryDirectory() as state:
-        on_windows = answers(runner + [windows], cases, env)
-        on_posix = answers([posix], cases, dict(env, WINPORT_ROOT=state))
+        on_windows = answers(runner + [os.path.abspath(windows)], cases, env)
+        on_posix = answers([os.path.abspath(posix)], cases, dict(env, WINPORT_ROOT=state))
     known = known_differences()
     failures = 0
     for call in calls:

@@ -3,7 +3,8 @@
 //
 // A line is a function and its arguments: numbers (decimal or 0x hex), "null", and quoted text
 // with \xHH (a byte, or a UTF-16 unit in wide text), \uHHHH (a UTF-16 unit), \UHHHHHH (a code
-// point), \0 \r \n \t \\ \". In an argument list a string is a"narrow" or w"wide".
+// point), \0 \r \n \t \\ \"; any other backslash stands for itself. In an argument list a
+// string is a"narrow" or w"wide".
 //
 //   mb CODEPAGE FLAGS "bytes" LENGTH|len OUTSIZE           MultiByteToWideChar
 //   wc CODEPAGE FLAGS "text" LENGTH|len OUTSIZE DEFAULT USED  WideCharToMultiByte
@@ -12,10 +13,19 @@
 //   info LCID ITEM SIZE                                     GetLocaleInfoW
 //   lcid NAME                                               the LCID of a locale name
 //   cmpi "a" "b" | upper "text" | lower "text" | upper1 "c" | lower1 "c" | class "c"
+//   file NAME "bytes" | file16 NAME "text"                  a file, as bytes or as UTF-16 with its mark
+//   ini SECTION KEY DEFAULT SIZE NAME                       GetPrivateProfileStringW (null: "null")
+//   iniset SECTION KEY VALUE NAME                           WritePrivateProfileStringW, then the bytes
+//   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
+//   product CODE PROPERTY SIZE                              MsiGetProductInfoW (SIZE -1: no buffer)
+//   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 #include <common-win32/platform.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
@@ -55,13 +65,19 @@ bool Tokenize(const std::string& line, std::vector<Token>& tokens) {
             for (++i; i < line.size() && line[i] != '"'; ++i) {
                 if (line[i] != '\\') { t.bytes += line[i]; t.wide += static_cast<wchar_t>(line[i]); continue; }
                 const char e = line[++i];
-                const int digits = e == 'x' ? 2 : e == 'u' ? 4 : e == 'U' ? 6 : 0;
+                int digits = e == 'x' ? 2 : e == 'u' ? 4 : e == 'U' ? 6 : 0;
+                for (int k = 1; k <= digits; ++k)
+                    if (i + k >= line.size() || !std::isxdigit(static_cast<unsigned char>(line[i + k]))) digits = 0;
                 if (digits) {
                     const unsigned long v = std::strtoul(line.substr(i + 1, digits).c_str(), nullptr, 16);
                     i += digits;
                     if (e == 'x') { t.bytes += static_cast<char>(v); t.wide += static_cast<wchar_t>(v); }
                     else AppendCodePoint(t.wide, v);
                     continue;
+                }
+                if (!std::strchr("0rnt\\\"", e)) {
+                    t.bytes += '\\';  // any other backslash stands for itself, as in a registry path
+                    t.wide += L'\\';
                 }
                 const char c = e == '0' ? '\0' : e == 'r' ? '\r' : e == 'n' ? '\n' : e == 't' ? '\t' : e;
                 t.bytes += c;
@@ -225,6 +241,75 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
                                                                              : CharLowerW(as_pointer));
         const wchar_t c = static_cast<wchar_t>(r);
         return Show(&c, 1);
+    }
+    if (function == "file" || function == "file16") {
+        std::string bytes = arg(1).bytes;
+        if (function == "file16") {
+            bytes = "\xFF\xFE";
+            std::vector<unsigned long> units;
+            for (wchar_t c : arg(1).wide) {
+                const auto cp = static_cast<unsigned long>(c);
+                if (cp > 0xFFFF) units.insert(units.end(), {0xD800 + ((cp - 0x10000) >> 10), 0xDC00 + (cp & 0x3FF)});
+                else units.push_back(cp);
+            }
+            for (unsigned long u : units) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        }
+        std::FILE* out = std::fopen(arg(0).bytes.c_str(), "wb");
+        const bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        if (out) std::fclose(out);
+        return written ? "written" : "not written";
+    }
+    if (function == "ini") {
+        const std::size_t size = n(3);
+        std::vector<wchar_t> out(size + 2, L'#');
+        const std::wstring file = L".\\" + arg(4).wide;
+        auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
+        SetLastError(1234);
+        const DWORD r = GetPrivateProfileStringW(text(0), text(1), text(2), out.data(), n(3), file.c_str());
+        // The terminators and what lies past them show whether the list's two NULs were written.
+        return Result(r, true, Show(out.data(), std::min<std::size_t>(size, static_cast<std::size_t>(r) + 2)));
+    }
+    if (function == "iniset") {
+        auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
+        const std::wstring file = L".\\" + arg(3).wide;
+        const BOOL r = WritePrivateProfileStringW(text(0), text(1), text(2), file.c_str());
+        std::string bytes;
+        if (std::FILE* in = std::fopen(arg(3).bytes.c_str(), "rb")) {
+            for (int c; (c = std::fgetc(in)) != EOF;) bytes += static_cast<char>(c);
+            std::fclose(in);
+        }
+        return Result(r, !r, ShowBytes(bytes.data(), bytes.size()));
+    }
+    if (function == "regset" || function == "regdword") {
+        HKEY key = nullptr;
+        LONG r = RegCreateKeyExW(HKEY_LOCAL_MACHINE, arg(0).wide.c_str(), 0, nullptr, 0,
+                                 KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+        if (r == ERROR_SUCCESS) {
+            const DWORD number = n(2);
+            const std::wstring& text = arg(2).wide;
+            r = function == "regset"
+                    ? RegSetValueExW(key, arg(1).wide.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)))
+                    : RegSetValueExW(key, arg(1).wide.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
+            RegCloseKey(key);
+        }
+        return std::to_string(r);
+    }
+    if (function == "product") {
+        const long long size = arg(2).number;
+        std::vector<wchar_t> out(size > 0 ? static_cast<std::size_t>(size) + 1 : 1, L'#');
+        DWORD capacity = size < 0 ? 0 : static_cast<DWORD>(size);
+        auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
+        const UINT r = MsiGetProductInfoW(text(0), text(1), size < 0 ? nullptr : out.data(), &capacity);
+        const std::size_t shown = size > 0 ? std::min<std::size_t>(static_cast<std::size_t>(size), capacity + 1) : 0;
+        return std::to_string(r) + " size " + std::to_string(capacity) + (shown ? " " + Show(out.data(), shown) : "");
+    }
+    if (function == "computer") {
+        const long long size = arg(0).number;
+        std::vector<wchar_t> out(size > 0 ? static_cast<std::size_t>(size) : 1, L'#');
+        DWORD capacity = size < 0 ? 0 : static_cast<DWORD>(size);
+        const BOOL r = GetComputerNameW(size < 0 ? nullptr : out.data(), &capacity);
+        return Result(r, !r, "size " + std::to_string(capacity) + (r ? " " + Show(out.data(), capacity) : ""));
     }
     if (function == "class") {
         const wchar_t c = arg(0).wide.empty() ? 0 : arg(0).wide[0];

@@ -1,4 +1,4 @@
-// Initialization (INI) files by the Windows profile rules, and the computer's name.
+// Initialization (INI) files by the Windows profile rules.
 #pragma once
 
 #include <winport/export.h>
@@ -13,7 +13,4 @@ WINPORT_API DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpK
 // Sets a key (a null value deletes it; a null key deletes the section), creating the file.
 WINPORT_API BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString,
                                                    LPCWSTR lpFileName);
-// The NetBIOS name: the host name's first label in upper case, at most 15 characters. A buffer
-// too small gets ERROR_BUFFER_OVERFLOW (111) with the needed size, terminator included.
-WINPORT_API BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
 }

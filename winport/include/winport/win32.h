@@ -22,3 +22,4 @@
 #include <winport/module.h>
 #include <winport/msi.h>
 #include <winport/profile.h>
+#include <winport/computer.h>
