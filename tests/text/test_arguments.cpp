@@ -26,12 +26,7 @@ std::vector<std::wstring> ReadAll(CString list, const wchar_t* separator) {
 using Values = std::vector<std::wstring>;
 
 TEST(GetArg, TakesValuesOffTheFront) {
-    struct Case {
-        const wchar_t* list;
-        const wchar_t* separator;
-        const wchar_t* value;
-        const wchar_t* rest;
-    };
+    struct Case { const wchar_t *list, *separator, *value, *rest; };
     for (const Case& c : {
              Case{L";", L";", L"", L""},
              Case{L"abc", L";", L"abc", L""},                 // a last value needs no separator

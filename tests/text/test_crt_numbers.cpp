@@ -10,10 +10,7 @@
 namespace {
 
 TEST(Wtoi, ReadsTheRuntimesSpacesSignsAndDigits) {
-    struct Case {
-        const wchar_t* text;
-        int value;
-    };
+    struct Case { const wchar_t* text; int value; };
     for (const Case& c : {
              Case{L" \t\n\v\f\r12", 12},
              Case{L"\u00a05", 5}, Case{L"\u30005", 5}, Case{L"\u20284", 4}, Case{L"\u16804", 4},

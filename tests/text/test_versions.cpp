@@ -7,46 +7,35 @@
 
 namespace {
 
+std::string Show(const wchar_t* a, const wchar_t* b) {
+    return testing::PrintToString(std::wstring(a)) + " vs " + testing::PrintToString(std::wstring(b));
+}
+
 TEST(compareVersionStr, ComparesLooselySeparatedComponents) {
-    struct Case {
-        const wchar_t* first;
-        const wchar_t* second;
-        int result;
-    };
+    struct Case { const wchar_t* first; const wchar_t* second; int result; };
     for (const Case& c : {
-             Case{L"", L"", 0},
-             Case{L"", L"1", -1},
-             Case{L"4.0.1", L"4,0;1", 0},
+             Case{L"", L"", 0},          Case{L"", L"1", -1},      Case{L"4.0.1", L"4,0;1", 0},
              Case{L"1:2#3 4", L"1.2.3.4", 0},          // all six separators are equivalent
              Case{L"1..2", L"1.2", 0},                 // separator runs make no empty component
              Case{L".1.2.", L"1.2", 0},
              Case{L"10.0", L"9.9", 1},                 // numbers, not text
              Case{L"1.0", L"1", 1},                    // a numeric prefix is the smaller
-             Case{L"1.2", L"1.2.0.0", -1},
-             Case{L"1.02", L"1.2", 0},
-             Case{L"1.5beta", L"1.5", 0},
+             Case{L"1.2", L"1.2.0.0", -1}, Case{L"1.02", L"1.2", 0},  Case{L"1.5beta", L"1.5", 0},
              Case{L"1.a", L"1.0", 0},
              Case{L"2.-1", L"2.0", -1},                // signed components
              Case{L"3000000000", L"2147483647", 0},    // both saturate at the 32-bit maximum
              Case{L"1/2.1", L"1.1", 0},                // the slash does not separate: "1/2" is one component, 1
              Case{L"\uff11.\uff12", L"1.2", 0},       // full-width digits read as digits everywhere
          }) {
-        EXPECT_EQ(compareVersionStr(c.first, c.second), c.result)
-            << testing::PrintToString(std::wstring(c.first)) << " vs " << testing::PrintToString(std::wstring(c.second));
+        EXPECT_EQ(compareVersionStr(c.first, c.second), c.result) << Show(c.first, c.second);
         EXPECT_EQ(compareVersionStr(c.second, c.first), -c.result);
     }
 }
 
-TEST(VersionCompare, ComparesCountPaddedSixteenBitComponents) {
-    struct Case {
-        const wchar_t* first;
-        const wchar_t* second;
-        int count;
-        int result;
-    };
+TEST(VersionCompare, ComparesCountPaddedSixteenBitComponentsAndRefusesCountsBelowOne) {
+    struct Case { const wchar_t* first; const wchar_t* second; int count; int result; };
     for (const Case& c : {
-             Case{L"1.2.3", L"1.2.10", 3, -7},
-             Case{L"1.2", L"1.2.0.0", 4, 0},
+             Case{L"1.2.3", L"1.2.10", 3, -7},  Case{L"1.2", L"1.2.0.0", 4, 0},
              Case{L"1.2.3", L"1.2.4", 2, 0},             // only the first count components
              Case{L"1..2", L"1.0.2", 3, 0},              // an empty component counts, as 0
              Case{L"1,2", L"1", 2, 0},                   // the comma does not separate
@@ -55,23 +44,17 @@ TEST(VersionCompare, ComparesCountPaddedSixteenBitComponents) {
              Case{L"0", L"65535", 1, -65535},
              Case{L"1.2.", L"1.2", 3, 0},                // a trailing period adds nothing
              Case{L"1\\.5", L"1", 1, 0},                 // an escaped period does not separate: "1.5" reads 1
-             Case{L"", L"", 5, 0},
-             Case{L"0.0.0.1", L"", 3, 0},
-             Case{L"0.0.0.1", L"", 4, 1},
+             Case{L"", L"", 5, 0},  Case{L"0.0.0.1", L"", 3, 0},  Case{L"0.0.0.1", L"", 4, 1},
              Case{L"5", L"3.9.9", 1000000000, 2},         // a huge count costs nothing extra
              Case{L"1.2.3", L"1.2.3.0.0.7", 6, -7},
              Case{L"\u0661.\u0662", L"1.3", 2, -1},    // Arabic-Indic digits
          }) {
         SetLastError(0);
-        EXPECT_EQ(VersionCompare(c.first, c.second, c.count), c.result)
-            << testing::PrintToString(std::wstring(c.first)) << " vs " << testing::PrintToString(std::wstring(c.second))
-            << " count " << c.count;
+        SCOPED_TRACE(Show(c.first, c.second) + " count " + std::to_string(c.count));
+        EXPECT_EQ(VersionCompare(c.first, c.second, c.count), c.result);
         EXPECT_EQ(VersionCompare(c.second, c.first, c.count), -c.result);
         EXPECT_EQ(GetLastError(), 0u);
     }
-}
-
-TEST(VersionCompare, CountBelowOneIsInvalidAndNullVersionsReadAsEmpty) {
     for (int count : {0, -1, -2147483647 - 1}) {
         SetLastError(0);
         EXPECT_EQ(VersionCompare(L"2", L"1", count), 0);
