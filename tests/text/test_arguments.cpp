@@ -117,7 +117,13 @@ TEST(ArgumentLists, AnyValueListRoundTrips) {
     }
 }
 
-TEST(GetCStringArg, ReturnsTheHostsTextAsGiven) {
+// A host that breaks its promise and answers with no string at all.
+class SilentHost final : public cw32test::RecordingHost {
+public:
+    boost::shared_ptr<std::wstring> GetArgumentValue(const std::wstring&) override { return {}; }
+};
+
+TEST(GetCStringArg, ReturnsTheHostsTextAsGivenAndEmptyTextWithoutContextOrAnswer) {
     auto host = cw32test::MakeHost();
     host->arguments[L"INSTALLDIR"] = L"C:\\Program Files\\App";
     host->arguments[L"EMPTY"] = L"";
@@ -127,15 +133,6 @@ TEST(GetCStringArg, ReturnsTheHostsTextAsGiven) {
     EXPECT_STREQ(GetCStringArg(host, L"CUT").GetString(), L"before");
     EXPECT_EQ(host->asked, (Values{L"INSTALLDIR", L"EMPTY", L"CUT"}));
     EXPECT_TRUE(host->lines.empty());  // nothing is logged
-}
-
-// A host that breaks its promise and answers with no string at all.
-class SilentHost final : public cw32test::RecordingHost {
-public:
-    boost::shared_ptr<std::wstring> GetArgumentValue(const std::wstring&) override { return {}; }
-};
-
-TEST(GetCStringArg, MissingContextOrAnswerGivesAnEmptyText) {
     EXPECT_TRUE(GetCStringArg(boost::shared_ptr<IActionContext>(), L"X").IsEmpty());
     EXPECT_TRUE(GetCStringArg(boost::shared_ptr<IActionContext>(new SilentHost), L"X").IsEmpty());
 }
