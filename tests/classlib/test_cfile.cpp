@@ -14,12 +14,7 @@ namespace {
 
 using cw32test::TempFolder;
 
-struct Thrown {
-    bool thrown = false;
-    int cause = CFileException::none;
-    LONG os_error = 0;
-    std::wstring file;
-};
+struct Thrown { bool thrown = false; int cause = CFileException::none; LONG os_error = 0; std::wstring file; };
 
 // Runs `action` and reports the CFileException* it threw, if any (and frees it).
 Thrown Catch(const std::function<void()>& action) {

@@ -115,11 +115,8 @@ TEST(CWordArray, HoldsSixteenBitUnsignedValues) {
     versions.Add(static_cast<WORD>(70000));  // WORD arithmetic wraps
     versions.InsertAt(0, 7, 2);
     ASSERT_EQ(versions.GetSize(), 5);
-    EXPECT_EQ(versions[0], 7);
-    EXPECT_EQ(versions[1], 7);
-    EXPECT_EQ(versions[2], 1);
-    EXPECT_EQ(versions.GetAt(3), 65535);
-    EXPECT_EQ(versions.GetAt(4), 4464);
+    const WORD expected[] = {7, 7, 1, 65535, 4464};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(i % 2 ? versions[i] : versions.GetAt(i), expected[i]) << i;
     static_assert(sizeof(versions[0]) == 2, "WORD elements");
     versions.RemoveAt(0, 2);
     EXPECT_EQ(versions.GetSize(), 3);

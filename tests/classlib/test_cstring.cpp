@@ -182,11 +182,8 @@ TEST(CStringSearch, FindAndReverseFind) {
         SCOPED_TRACE(testing::Message() << (t.text ? t.text : L"(null)") << " from " << t.start);
         EXPECT_EQ(s.Find(t.text, t.start), t.expected);
     }
-    const struct {
-        wchar_t ch;
-        int start;
-        int expected;
-    } chars[] = {{L'o', 0, 0}, {L'o', 1, 6}, {L'o', 7, 8}, {L'x', 0, -1}, {L'o', 11, -1}, {L'o', -2, -1}};
+    const struct { wchar_t ch; int start; int expected; } chars[] = {
+        {L'o', 0, 0}, {L'o', 1, 6}, {L'o', 7, 8}, {L'x', 0, -1}, {L'o', 11, -1}, {L'o', -2, -1}};
     for (const auto& c : chars) {
         SCOPED_TRACE(testing::Message() << c.ch << " from " << c.start);
         EXPECT_EQ(s.Find(c.ch, c.start), c.expected);

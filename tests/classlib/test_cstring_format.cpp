@@ -106,7 +106,7 @@ TEST(FormatFloating, EveryFloatingConversion) {
     EXPECT_EQ(N("%.3f", 1.0 / 3), "0.333");
 }
 
-TEST(FormatText, WideFormatTakesWideSAndNarrowCapitalS) {
+TEST(FormatText, EachFormatTakesItsOwnWidthWithSAndTheOtherWithCapitalS) {
     EXPECT_EQ(W(L"[%s]", L"wide"), L"[wide]");
     EXPECT_EQ(W(L"[%S]", "narrow"), L"[narrow]");
     EXPECT_EQ(W(L"[%hs|%ls|%ws]", "h", L"l", L"w"), L"[h|l|w]");
@@ -120,9 +120,7 @@ TEST(FormatText, WideFormatTakesWideSAndNarrowCapitalS) {
     EXPECT_EQ(W(L"[%s]", CString(L"a\0b", 3)), L"[a]");  // text ends at its NUL, as a C string does
     wchar_t array[8] = L"array";
     EXPECT_EQ(W(L"[%s]", array), L"[array]");
-}
-
-TEST(FormatText, NarrowFormatNullTextAndTextOfTheOtherWidth) {
+    // A narrow format, null text, and text of the other width
     EXPECT_EQ(N("[%s]", "n\xC3\xA9"), "[n\xC3\xA9]");
     EXPECT_EQ(N("[%S]", L"\u00E9\u20AC"), "[\xC3\xA9\xE2\x82\xAC]");
     EXPECT_EQ(N("[%ls|%hs|%hS]", L"l", "h", "H"), "[l|h|H]");
@@ -175,7 +173,7 @@ TEST(FormatStars, WidthAndPrecisionFromArguments) {
     EXPECT_EQ(W(L"%70000d", 1).size(), 65535u);  // fields are capped
 }
 
-TEST(FormatMissingArguments, ConversionsWithoutArgumentsAndUnknownOrUnfinishedOnesAreCopiedAsWritten) {
+TEST(FormatArguments, MissingOrUnknownConversionsStayAsWrittenAndUnsuitedArgumentsPrintByTheirType) {
     EXPECT_EQ(W(L"%s: %d"), L"%s: %d");
     EXPECT_EQ(W(L"a %d b %-5s c", 5), L"a 5 b %-5s c");
     EXPECT_EQ(W(L"[%*d]", 5), L"[%*d]");
@@ -191,9 +189,7 @@ TEST(FormatMissingArguments, ConversionsWithoutArgumentsAndUnknownOrUnfinishedOn
     EXPECT_EQ(W(L"%\u00E9", 1), L"%\u00E9");
     EXPECT_EQ(W(L"plain"), L"plain");
     EXPECT_EQ(W(nullptr, 1), L"");
-}
-
-TEST(FormatMismatch, ArgumentsUnsuitedToTheirConversionArePrintedByTheirOwnType) {
+    // Arguments unsuited to their conversion are printed by their own type.
     EXPECT_EQ(W(L"[%d]", L"text"), L"[text]");
     EXPECT_EQ(W(L"[%5s]", 42), L"[   42]");
     EXPECT_EQ(W(L"[%s]", -3), L"[-3]");

@@ -1,5 +1,5 @@
-// The log functions as the host sees them: levels, stamps, masking, and the logger's
-// reference count back where it was on every way out.
+// The log and progress functions as the host sees them: levels, stamps, masking, and the
+// logger's reference count back where it was on every way out.
 #include "support/test_host.h"
 
 #include <gtest/gtest.h>
@@ -29,18 +29,7 @@ TEST(LogFunctions, PlainLinesCarryTheirLevelAndNoStamp) {
     EXPECT_EQ(host->lines[0].text, std::wstring(L"a\0b", 3));
 }
 
-TEST(LogFunctions, LogMessageStampsAtLevelTwo) {
-    auto host = MakeHost();
-    LogMessage(host, CString(L"abc"));
-    ASSERT_EQ(host->lines.size(), 1u);
-    EXPECT_EQ(host->lines[0].level, 2);
-    EXPECT_TRUE(HasStamp(host->lines[0].text)) << std::string(host->lines[0].text.begin(), host->lines[0].text.end());
-    EXPECT_EQ(StripStamp(host->lines[0].text), L"abc");
-    // The stamp is the date and time functions' own text.
-    const std::wstring date = GetDateString().GetString();
-    EXPECT_EQ(host->lines[0].text.substr(0, 10), date);
-}
-
+// WriteLog writes through LogMessage: its lines show the stamp and the masking both.
 TEST(LogFunctions, WriteLogMasksExactlyAsTheRulesSay) {
     const struct { const wchar_t* message; const wchar_t* password; const wchar_t* logged; } cases[] = {
         {L"user=bob pass=s3cret; again s3cret", L"s3cret", L"user=bob pass=****; again ****"},
@@ -62,6 +51,7 @@ TEST(LogFunctions, WriteLogMasksExactlyAsTheRulesSay) {
         ASSERT_EQ(host->lines.size(), 1u);
         EXPECT_EQ(host->lines[0].level, 2);
         ASSERT_TRUE(HasStamp(host->lines[0].text));
+        EXPECT_EQ(host->lines[0].text.substr(0, 10), GetDateString().GetString());  // the date functions' own text
         EXPECT_EQ(StripStamp(host->lines[0].text), c.logged);
         EXPECT_EQ(host.use_count(), 1);
     }
@@ -85,6 +75,31 @@ TEST(LogFunctions, ContextServesAsLogger) {
     LogError(logger, CString(L"through the context"));
     EXPECT_EQ(host->lines.at(0).level, 4);
     EXPECT_EQ(host.use_count(), 3);
+}
+
+// Progress announcements: one stamped line each, showing ticks, status 0.
+TEST(Progress, EachFunctionWritesItsLine) {
+    struct Case { DWORD (*function)(boost::shared_ptr<ILogger>, int); int amount; const wchar_t* line; };
+    const Case cases[] = {
+        {UseProgressTicks, 0, L"UseProgressTime: 0 ticks"},
+        {UseProgressTicks, 250, L"UseProgressTime: 250 ticks"},
+        {UseProgressTime, 3, L"UseProgressTime: 300000 ticks"},
+        {UseProgressTime, -2, L"UseProgressTime: -200000 ticks"},
+        {AddTicksToProgressBar, -5, L"AddTimeToProgressBar: Adding -5 ticks"},
+        {AddTimeToProgressBar, 7, L"AddTimeToProgressBar: Adding 700000 ticks"},
+        // 30000 * 100000 = 3000000000 does not fit: it wraps as 32-bit arithmetic does.
+        {AddTimeToProgressBar, 30000, L"AddTimeToProgressBar: Adding -1294967296 ticks"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.line, c.line + wcslen(c.line)));
+        auto host = MakeHost();
+        EXPECT_EQ(c.function(host, c.amount), 0u);
+        ASSERT_EQ(host->lines.size(), 1u);
+        EXPECT_EQ(host->lines[0].level, 2);
+        EXPECT_TRUE(HasStamp(host->lines[0].text));
+        EXPECT_EQ(StripStamp(host->lines[0].text), c.line);
+        EXPECT_EQ(host.use_count(), 1);
+    }
 }
 
 }  // namespace

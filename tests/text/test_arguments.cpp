@@ -26,12 +26,7 @@ std::vector<std::wstring> ReadAll(CString list, const wchar_t* separator) {
 using Values = std::vector<std::wstring>;
 
 TEST(GetArg, TakesValuesOffTheFront) {
-    struct Case {
-        const wchar_t* list;
-        const wchar_t* separator;
-        const wchar_t* value;
-        const wchar_t* rest;
-    };
+    struct Case { const wchar_t *list, *separator, *value, *rest; };
     for (const Case& c : {
              Case{L";", L";", L"", L""},
              Case{L"abc", L";", L"abc", L""},                 // a last value needs no separator
@@ -122,7 +117,13 @@ TEST(ArgumentLists, AnyValueListRoundTrips) {
     }
 }
 
-TEST(GetCStringArg, ReturnsTheHostsTextAsGiven) {
+// A host that breaks its promise and answers with no string at all.
+class SilentHost final : public cw32test::RecordingHost {
+public:
+    boost::shared_ptr<std::wstring> GetArgumentValue(const std::wstring&) override { return {}; }
+};
+
+TEST(GetCStringArg, ReturnsTheHostsTextAsGivenAndEmptyTextWithoutContextOrAnswer) {
     auto host = cw32test::MakeHost();
     host->arguments[L"INSTALLDIR"] = L"C:\\Program Files\\App";
     host->arguments[L"EMPTY"] = L"";
@@ -132,15 +133,6 @@ TEST(GetCStringArg, ReturnsTheHostsTextAsGiven) {
     EXPECT_STREQ(GetCStringArg(host, L"CUT").GetString(), L"before");
     EXPECT_EQ(host->asked, (Values{L"INSTALLDIR", L"EMPTY", L"CUT"}));
     EXPECT_TRUE(host->lines.empty());  // nothing is logged
-}
-
-// A host that breaks its promise and answers with no string at all.
-class SilentHost final : public cw32test::RecordingHost {
-public:
-    boost::shared_ptr<std::wstring> GetArgumentValue(const std::wstring&) override { return {}; }
-};
-
-TEST(GetCStringArg, MissingContextOrAnswerGivesAnEmptyText) {
     EXPECT_TRUE(GetCStringArg(boost::shared_ptr<IActionContext>(), L"X").IsEmpty());
     EXPECT_TRUE(GetCStringArg(boost::shared_ptr<IActionContext>(new SilentHost), L"X").IsEmpty());
 }

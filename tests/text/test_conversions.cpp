@@ -1,17 +1,14 @@
-// UTF-8 conversions, stamps, system messages and the interface language, on both platforms.
+// UTF-8 both ways (the class library's conversions and the library's), system messages and the interface language.
 #include <common-win32/common-win32.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-std::vector<unsigned char> Bytes(const CStringA& s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.GetString());
-    return std::vector<unsigned char>(p, p + s.GetLength());
-}
+std::wstring Text(const CString& s) { return std::wstring(s.GetString(), s.GetLength()); }
+std::string Bytes(const CStringA& s) { return std::string(s.GetString(), s.GetLength()); }
 
 // UTF-16 units written so the same test holds where wchar_t has 16 or 32 bits.
 std::wstring Units(std::initializer_list<unsigned> units) {
@@ -20,37 +17,72 @@ std::wstring Units(std::initializer_list<unsigned> units) {
     return s;
 }
 
-TEST(WideToAnsi, EncodesAsRfc3629WithLoneSurrogatesKept) {
-    struct Case {
-        std::wstring text;
-        std::vector<unsigned char> bytes;
-    };
-    const std::vector<Case> cases = {
-        {L"abc", {0x61, 0x62, 0x63}},
-        {Units({0xD83D, 0xDE00}), {0xF0, 0x9F, 0x98, 0x80}},          // a pair
-        {Units({0xD800, 0x41}), {0xED, 0xA0, 0x80, 0x41}},            // lone high, then 'A'
-        {Units({0xDC00}), {0xED, 0xB0, 0x80}},                        // lone low
-        {Units({0xD83D}), {0xED, 0xA0, 0xBD}},                        // high standing last
-        {Units({0xDE00, 0xD83D}), {0xED, 0xB8, 0x80, 0xED, 0xA0, 0xBD}},  // reversed pair
-        {Units({0x7F, 0x80, 0x7FF, 0x800, 0xFFFF}),
-         {0x7F, 0xC2, 0x80, 0xDF, 0xBF, 0xE0, 0xA0, 0x80, 0xEF, 0xBF, 0xBF}},
-        {L"", {}},
+// One wchar_t on POSIX, a surrogate pair on Windows.
+const std::wstring kGrinning = sizeof(wchar_t) == 2 ? Units({0xD83D, 0xDE00}) : Units({0x1F600});
+const std::string kFffd = "\xEF\xBF\xBD";
+
+// WideToAnsi keeps a lone surrogate as its three bytes; CStringA replaces it with U+FFFD.
+TEST(WideToUtf8, EncodesAsRfc3629AndEachEntryPointTreatsLoneSurrogatesItsOwnWay) {
+    struct Case { std::wstring wide; std::string kept; std::string replaced; };
+    const Case cases[] = {
+        {L"abc", "abc", "abc"},
+        {L"\u00E9\u20AC 5", "\xC3\xA9\xE2\x82\xAC 5", "\xC3\xA9\xE2\x82\xAC 5"},
+        {kGrinning, "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {Units({0xD83D, 0xDE00}), "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // a pair, whatever wchar_t holds
+        {Units({0xD800, 0x41}), "\xED\xA0\x80" "A", kFffd + "A"},             // lone high, then 'A'
+        {Units({0xDC00}), "\xED\xB0\x80", kFffd},                             // lone low
+        {Units({0xD83D}), "\xED\xA0\xBD", kFffd},                             // high standing last
+        {Units({0xDE00, 0xD83D}), "\xED\xB8\x80\xED\xA0\xBD", kFffd + kFffd},    // reversed pair
+        {Units({0x7F, 0x80, 0x7FF, 0x800, 0xFFFF}), "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF",
+         "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
+        {L"", "", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Bytes(WideToAnsi(c.text.c_str(), 1)), c.bytes) << testing::PrintToString(c.text);
-        EXPECT_EQ(Bytes(ToAnsi(c.text.c_str(), 1)), c.bytes);
+        SCOPED_TRACE(testing::PrintToString(c.wide));
+        EXPECT_EQ(Bytes(WideToAnsi(c.wide.c_str(), 1)), c.kept);
+        EXPECT_EQ(Bytes(ToAnsi(c.wide.c_str(), 1)), c.kept);
+        EXPECT_EQ(Bytes(CStringA(CString(c.wide.data(), static_cast<int>(c.wide.size())))), c.replaced);
     }
+    EXPECT_EQ(Bytes(CStringA(CString(L"x\0y", 3))), std::string("x\0y", 3));  // CStringA counts, NULs and all
+    CStringA assigned;
+    assigned = L"\u00E9";
+    EXPECT_EQ(Bytes(assigned), "\xC3\xA9");
 }
 
 #if !defined(_WIN32)
-// A POSIX wchar_t holds a whole code point: it gives the same four bytes as its UTF-16 pair.
-TEST(WideToAnsi, Utf32CharacterMatchesItsSurrogatePair) {
-    const wchar_t one[] = {static_cast<wchar_t>(0x1F600), 0};
-    EXPECT_EQ(Bytes(WideToAnsi(one, 1)), (std::vector<unsigned char>{0xF0, 0x9F, 0x98, 0x80}));
-    const wchar_t beyond[] = {static_cast<wchar_t>(0x110000), 0};
-    EXPECT_EQ(Bytes(WideToAnsi(beyond, 1)), (std::vector<unsigned char>{0xEF, 0xBF, 0xBD}));
+TEST(WideToUtf8, CodePointBeyondUnicodeIsReplaced) {
+    EXPECT_EQ(Bytes(WideToAnsi(Units({0x110000}).c_str(), 1)), kFffd);
 }
 #endif
+
+// The class library's own decoder and the system's (behind AnsiToWide) give the same text but for
+// one rule: where a sequence is invalid from its second byte on, the system's decoder gives one
+// U+FFFD for the first two bytes and the class library's one for each byte.
+TEST(Utf8ToWide, ClassLibraryAndSystemDecodersAndTheirReplacementCharacters) {
+    struct Case { std::string utf8; std::wstring wide; const wchar_t* system = nullptr; };  // null: as wide
+    const Case cases[] = {
+        {"plain", L"plain"},  {"\xC3\xA9\xE2\x82\xAC 5", L"\u00E9\u20AC 5"},  {"", L""},
+        {"a\xF0\x9F\x98\x80" "b", L"a" + kGrinning + L"b"},
+        {"\xC3(", L"\uFFFD("},                       // lead byte without its trail byte
+        {"\xC3", L"\uFFFD"},                         // truncated at the end
+        {"\xE2\x82", L"\uFFFD"},                     // cut off: one replacement for the whole subpart
+        {"\xE2\x82" "A", L"\uFFFDA"},                 // truncated before a plain character
+        {"\xF5z", L"\uFFFDz"},                       // never a lead byte
+        {"a\xFF" "b", L"a\uFFFDb"},
+        {"\xC0\xAF", L"\uFFFD\uFFFD"},               // overlong
+        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD", L"\uFFFD\uFFFD"},                   // an encoded surrogate
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD", L"\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+        {"\x80x", L"\uFFFDx"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.utf8));
+        EXPECT_EQ(Text(CString(c.utf8.c_str())), c.wide);
+        EXPECT_EQ(Text(CString(CStringA(c.utf8.c_str()))), c.wide);
+        EXPECT_EQ(Text(AnsiToWide(c.utf8.c_str(), 1)), c.system ? c.system : c.wide);
+        EXPECT_EQ(Text(AnsiToText(c.utf8.c_str(), 1)), c.system ? c.system : c.wide);
+    }
+    EXPECT_EQ(Text(CString("x\0y", 3)), std::wstring(L"x\0y", 3));
+}
 
 TEST(Conversions, OnlyEncodingOneConverts) {
     for (DWORD encoding : {0u, 2u, 65001u, 0xFFFFFFFFu}) {
@@ -61,48 +93,6 @@ TEST(Conversions, OnlyEncodingOneConverts) {
         EXPECT_STREQ(WideToText(L"abc", encoding).GetString(), L"abc");
     }
     EXPECT_STREQ(WideToText(L"abc", 1).GetString(), L"abc");
-}
-
-TEST(AnsiToWide, DecodesAsTheSystemDoes) {
-    struct Case {
-        const char* bytes;
-        std::wstring text;
-    };
-    const std::vector<Case> cases = {
-        {"\xC3\xA9", Units({0xE9})},
-        {"", L""},
-        {"a\xFF" "b", Units({0x61, 0xFFFD, 0x62})},       // a byte that never starts a sequence
-        {"\xC3", Units({0xFFFD})},                        // truncated at the end
-        {"\xE2\x82" "A", Units({0xFFFD, 0x41})},          // truncated before a plain character
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(std::wstring(AnsiToWide(c.bytes, 1).GetString()), c.text) << c.bytes;
-        EXPECT_EQ(std::wstring(AnsiToText(c.bytes, 1).GetString()), c.text);
-    }
-}
-
-TEST(AnsiToWide, CharacterAboveBmpRoundTrips) {
-    const CString text = AnsiToWide("\xF0\x9F\x98\x80", 1);
-#if defined(_WIN32)
-    EXPECT_EQ(text.GetLength(), 2);
-#else
-    EXPECT_EQ(text.GetLength(), 1);
-#endif
-    EXPECT_EQ(Bytes(WideToAnsi(text.GetString(), 1)), (std::vector<unsigned char>{0xF0, 0x9F, 0x98, 0x80}));
-}
-
-TEST(Stamps, DateAndTimeHaveTheirShapes) {
-    const std::wstring date = GetDateString().GetString();
-    const std::wstring time = GetTimeString().GetString();
-    ASSERT_EQ(date.size(), 10u);
-    ASSERT_EQ(time.size(), 8u);
-    EXPECT_EQ(date[4], L'/');
-    EXPECT_EQ(date[7], L'/');
-    EXPECT_EQ(time[2], L':');
-    EXPECT_EQ(time[5], L':');
-    const int hour = std::stoi(time.substr(0, 2));
-    EXPECT_GE(hour, 1);  // a 12-hour clock: 00 never appears
-    EXPECT_LE(hour, 12);
 }
 
 TEST(GetSystemMessage, TextEndsWithItsLineBreakAndUnknownIdsGiveFalse) {

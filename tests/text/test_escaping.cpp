@@ -7,10 +7,7 @@
 
 namespace {
 
-struct Transform {
-    const wchar_t* in;
-    const wchar_t* out;
-};
+struct Transform { const wchar_t* in; const wchar_t* out; };
 
 TEST(EscapeNonAlpha, EscapesEverythingButAsciiAlphanumerics) {
     for (const Transform& c : {Transform{L"", L""}, Transform{L"a b", L"a\\ b"}, Transform{L"C:\\x", L"C\\:\\\\x"},
@@ -27,11 +24,7 @@ TEST(EscapeNonAlpha, EscapesEverythingButAsciiAlphanumerics) {
 }
 
 TEST(EscapeSeparator, ProtectsBackslashThenSeparator) {
-    struct Case {
-        const wchar_t* value;
-        const wchar_t* separator;
-        const wchar_t* escaped;
-    };
+    struct Case { const wchar_t* value; const wchar_t* separator; const wchar_t* escaped; };
     for (const Case& c : {Case{L"a;b", L";", L"a\\;b"}, Case{L"c:\\x", L";", L"c:\\\\x"},
                           Case{L"d\\;", L";", L"d\\\\\\;"}, Case{L"a;b|c", L"|", L"a;b\\|c"}}) {
         EXPECT_STREQ(EscapeSeparator(c.value, c.separator).GetString(), c.escaped);

@@ -10,14 +10,9 @@ namespace {
 
 std::wstring Show(const wchar_t* text) { return text ? std::wstring(L"\u00ab") + text + L"\u00bb" : L"(null)"; }
 
-TEST(mySplitPath, FollowsTheRuntimeConventions) {
-    struct Case {
-        const wchar_t* path;
-        const wchar_t* drive;
-        const wchar_t* dir;
-        const wchar_t* name;
-        const wchar_t* ext;
-    };
+// Each path also comes back whole from myMakePath.
+TEST(mySplitPath, FollowsTheRuntimeConventionsAndmyMakePathRejoinsTheParts) {
+    struct Case { const wchar_t *path, *drive, *dir, *name, *ext; };
     for (const Case& c : {
              Case{L"C:\\dir\\file.tar.gz", L"C:", L"\\dir\\", L"file.tar", L".gz"},
              Case{L"file", L"", L"", L"file", L""},
@@ -39,6 +34,9 @@ TEST(mySplitPath, FollowsTheRuntimeConventions) {
         EXPECT_STREQ(dir.GetString(), c.dir);
         EXPECT_STREQ(name.GetString(), c.name);
         EXPECT_STREQ(ext.GetString(), c.ext);
+        CString joined;
+        myMakePath(joined, drive, dir, name, ext);
+        EXPECT_STREQ(joined.GetString(), c.path);
     }
 }
 
@@ -59,13 +57,7 @@ TEST(mySplitPath, NullOutputsAreSkippedAndNoPartIsCut) {
 }
 
 TEST(myMakePath, JoinsWithTheRuntimeConventions) {
-    struct Case {
-        const wchar_t* drive;
-        const wchar_t* dir;
-        const wchar_t* name;
-        const wchar_t* ext;
-        const wchar_t* out;
-    };
+    struct Case { const wchar_t *drive, *dir, *name, *ext, *out; };
     for (const Case& c : {
              Case{L"C", L"dir", L"file", L"txt", L"C:dir\\file.txt"},
              Case{nullptr, L"C:\\data\\", L"setup", L".log", L"C:\\data\\setup.log"},
@@ -83,15 +75,6 @@ TEST(myMakePath, JoinsWithTheRuntimeConventions) {
     }
 }
 
-TEST(myMakePath, RejoinsWhatmySplitPathTookApart) {
-    for (const wchar_t* path : {L"C:\\dir\\file.tar.gz", L"C:file.txt", L"\\\\srv\\s\\x.y", L"a/b/c", L"name.ext"}) {
-        CString drive, dir, name, ext, joined;
-        mySplitPath(path, &drive, &dir, &name, &ext);
-        myMakePath(joined, drive, dir, name, ext);
-        EXPECT_STREQ(joined.GetString(), path);
-    }
-}
-
 bool EndsWithSeparator(const CString& path) {
     const wchar_t last = path.IsEmpty() ? L'\0' : path.GetAt(path.GetLength() - 1);
 #if defined(_WIN32)
@@ -101,17 +84,12 @@ bool EndsWithSeparator(const CString& path) {
 #endif
 }
 
-TEST(myGetTempPath, IsTheSystemsDirectoryWithItsSeparator) {
-    const CString temp = myGetTempPath();
-    ASSERT_FALSE(temp.IsEmpty());
-    EXPECT_TRUE(EndsWithSeparator(temp)) << testing::PrintToString(std::wstring(temp.GetString()));
+TEST(myGetShortPath, ExistingPathHasAShortFormAndAMissingOneNone) {
+    const CString temp = myGetTempPath();  // the system's own, with its separator
+    ASSERT_TRUE(EndsWithSeparator(temp)) << testing::PrintToString(std::wstring(temp.GetString()));
     wchar_t direct[1024] = {};
     ASSERT_GT(GetTempPathW(1024, direct), 0u);
     EXPECT_STREQ(temp.GetString(), direct);
-}
-
-TEST(myGetShortPath, ExistingPathHasAShortFormAndAMissingOneNone) {
-    const CString temp = myGetTempPath();
     int count = -1;
     const CString shortForm = myGetShortPath(temp, count);
     EXPECT_EQ(count, shortForm.GetLength());
@@ -136,17 +114,11 @@ TEST(myGetShortPath, ShortFormBeyond260PlacesGivesAnEmptyText) {
 }
 
 TEST(PathIsAscii, AcceptsOnlyThePlainCharacterSet) {
-    struct Case {
-        const wchar_t* path;
-        bool plain;
-    };
+    struct Case { const wchar_t* path; bool plain; };
     for (const Case& c : {
              Case{L"C:\\Program Files (x86)\\App_1-2.0", true},
              Case{L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.\\:() ", true},
-             Case{L"C:/Temp", false},
-             Case{L"C:\\Donn\u00e9es", false},
-             Case{L"", false},
-             Case{L"a,b", false},
+             Case{L"C:/Temp", false}, Case{L"C:\\Donn\u00e9es", false}, Case{L"", false}, Case{L"a,b", false},
              Case{L"tab\there", false},
              Case{L"\u212a", false},    // the Kelvin sign is not the letter k
              Case{L"\u0130", false},    // nor is the dotted capital I an i

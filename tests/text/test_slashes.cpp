@@ -10,81 +10,51 @@
 
 namespace {
 
-struct SlashCase {
-    const wchar_t* in;
-    wchar_t slash;
-    int selector;
-    const wchar_t* out;
-};
-
-const std::vector<SlashCase>& SlashCases() {
-    static const std::vector<SlashCase> cases = {
-        {L"", L'\\', 0, L""},                    // an empty text never gains a separator
-        {L"", L'\\', 1, L""},
-        {L"C:\\Temp", L'\\', 0, L"C:\\Temp\\"},
-        {L"C:\\Temp\\", L'\\', 0, L"C:\\Temp\\"},
-        {L"C:\\data/", L'\\', 0, L"C:\\data/\\"},   // only the given character counts
-        {L"C:\\Temp\\\\", L'\\', 1, L"C:\\Temp\\"},  // one separator per call
-        {L"C:\\Temp/", L'\\', 1, L"C:\\Temp/"},
-        {L"C:\\Temp", L'\\', 1, L"C:\\Temp"},
-        {L"web/x/", L'/', 1, L"web/x"},
-        {L"a/b", L'/', 0, L"a/b/"},
-        {L"\\", L'\\', 1, L""},
-        {L"x", L'\\', 7, L"x"},                  // every non-zero selector removes
-        {L"x\\", L'\\', -1, L"x"},
-    };
-    return cases;
-}
-
 // A buffer of exactly `capacity` characters inside a larger block whose tail is watched.
-class GuardedBuffer {
-public:
-    GuardedBuffer(const wchar_t* text, unsigned capacity) : block_(capacity + kGuard, kFill), capacity_(capacity) {
-        std::copy(text, text + std::wcslen(text) + 1, block_.begin());
+struct GuardedBuffer {
+    GuardedBuffer(const wchar_t* text, unsigned capacity) : block(capacity + 8, L'#'), capacity(capacity) {
+        std::copy(text, text + std::wcslen(text) + 1, block.begin());
     }
-    wchar_t* data() { return block_.data(); }
-    unsigned capacity() const { return capacity_; }
+    wchar_t* data() { return block.data(); }
     bool GuardIntact() const {
-        return std::all_of(block_.begin() + capacity_, block_.end(), [](wchar_t c) { return c == kFill; });
+        return std::all_of(block.begin() + capacity, block.end(), [](wchar_t c) { return c == L'#'; });
     }
-
-private:
-    static constexpr wchar_t kFill = L'#';
-    static constexpr unsigned kGuard = 8;
-    std::vector<wchar_t> block_;
-    unsigned capacity_;
+    std::vector<wchar_t> block;
+    unsigned capacity;
 };
 
 TEST(HandleSlash, StringAndRoomyBufferFormsFollowTheCoreRule) {
-    for (const SlashCase& c : SlashCases()) {
+    const struct { const wchar_t* in; wchar_t slash; int selector; const wchar_t* out; } cases[] = {
+        {L"", L'\\', 0, L""},                    // an empty text never gains a separator
+        {L"", L'\\', 1, L""},  {L"C:\\Temp", L'\\', 0, L"C:\\Temp\\"},  {L"C:\\Temp\\", L'\\', 0, L"C:\\Temp\\"},
+        {L"C:\\data/", L'\\', 0, L"C:\\data/\\"},   // only the given character counts
+        {L"C:\\Temp\\\\", L'\\', 1, L"C:\\Temp\\"},  // one separator per call
+        {L"C:\\Temp/", L'\\', 1, L"C:\\Temp/"},  {L"C:\\Temp", L'\\', 1, L"C:\\Temp"},  {L"web/x/", L'/', 1, L"web/x"},
+        {L"a/b", L'/', 0, L"a/b/"},            {L"\\", L'\\', 1, L""},
+        {L"x", L'\\', 7, L"x"},                  // every non-zero selector removes
+        {L"x\\", L'\\', -1, L"x"},
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.in)) + " sel " + std::to_string(c.selector));
         CString text(c.in);
         HandleSlash(text, c.slash, c.selector);
         EXPECT_STREQ(text.GetString(), c.out);
         GuardedBuffer buffer(c.in, static_cast<unsigned>(std::wcslen(c.in)) + 2);
-        HandleSlash(buffer.data(), buffer.capacity(), c.slash, c.selector);
+        HandleSlash(buffer.data(), buffer.capacity, c.slash, c.selector);
         EXPECT_STREQ(buffer.data(), c.out);
         EXPECT_TRUE(buffer.GuardIntact());
     }
 }
 
 TEST(HandleSlash, BufferFormNeverWritesAtOrPastItsCapacity) {
-    struct Case {
-        const wchar_t* in;
-        unsigned capacity;
-        int selector;
-        const wchar_t* out;
-    };
+    struct Case { const wchar_t* in; unsigned capacity; int selector; const wchar_t* out; };
     for (const Case& c : {
              Case{L"C:\\Temp", 8, 0, L"C:\\Temp"},     // room for the text only: unchanged
              Case{L"C:\\Temp", 9, 0, L"C:\\Temp\\"},   // exactly room for the separator
-             Case{L"ab", 3, 0, L"ab"},
-             Case{L"a", 3, 0, L"a\\"},
-             Case{L"a\\", 3, 1, L"a"},
-             Case{L"a\\", 3, 0, L"a\\"},
+             Case{L"ab", 3, 0, L"ab"}, Case{L"a", 3, 0, L"a\\"}, Case{L"a\\", 3, 1, L"a"}, Case{L"a\\", 3, 0, L"a\\"},
          }) {
         GuardedBuffer buffer(c.in, c.capacity);
-        HandleSlash(buffer.data(), buffer.capacity(), L'\\', c.selector);
+        HandleSlash(buffer.data(), buffer.capacity, L'\\', c.selector);
         EXPECT_STREQ(buffer.data(), c.out) << testing::PrintToString(std::wstring(c.in)) << " cap " << c.capacity;
         EXPECT_TRUE(buffer.GuardIntact());
     }
@@ -102,29 +72,21 @@ TEST(HandleSlash, BufferIsReadOnlyUpToItsCapacityAndNullOrEmptyIsLeftAlone) {
 }
 
 TEST(TrailingSlashHelpers, PickSlashAndSelector) {
-    CString s(L"C:\\Temp");
-    AddTrailingBackSlash(s);
-    EXPECT_STREQ(s.GetString(), L"C:\\Temp\\");
-    RemoveTrailingForwardSlash(s);
-    EXPECT_STREQ(s.GetString(), L"C:\\Temp\\");
-    RemoveTrailingBackSlash(s);
-    EXPECT_STREQ(s.GetString(), L"C:\\Temp");
-    CString web(L"web/x/");
-    RemoveTrailingBackSlash(web);
-    EXPECT_STREQ(web.GetString(), L"web/x/");
-    RemoveTrailingForwardSlash(web);
-    EXPECT_STREQ(web.GetString(), L"web/x");
-
-    wchar_t buffer[16] = L"D:\\x";
-    AddTrailingBackSlash(buffer, 16);
-    EXPECT_STREQ(buffer, L"D:\\x\\");
-    RemoveTrailingBackSlash(buffer, 16);
-    EXPECT_STREQ(buffer, L"D:\\x");
-    wchar_t web2[16] = L"a/b/";
-    RemoveTrailingBackSlash(web2, 16);
-    EXPECT_STREQ(web2, L"a/b/");
-    RemoveTrailingForwardSlash(web2, 16);
-    EXPECT_STREQ(web2, L"a/b");
+    // Each input changes only under the right separator and the right direction.
+    const struct { void (*text)(CString&); void (*buffer)(wchar_t*, unsigned); const wchar_t *in, *out; } cases[] = {
+        {AddTrailingBackSlash, AddTrailingBackSlash, L"a/", L"a/\\"},
+        {RemoveTrailingBackSlash, RemoveTrailingBackSlash, L"a/\\", L"a/"},
+        {RemoveTrailingForwardSlash, RemoveTrailingForwardSlash, L"a\\/", L"a\\"},
+    };
+    for (const auto& c : cases) {
+        CString text(c.in);
+        c.text(text);
+        EXPECT_STREQ(text.GetString(), c.out);
+        wchar_t buffer[16];
+        std::wcscpy(buffer, c.in);
+        c.buffer(buffer, 16);
+        EXPECT_STREQ(buffer, c.out);
+    }
 }
 
 }  // namespace
