@@ -13,7 +13,7 @@
 //   info LCID ITEM SIZE                                     GetLocaleInfoW
 //   lcid NAME                                               the LCID of a locale name
 //   cmpi "a" "b" | upper "text" | lower "text" | upper1 "c" | lower1 "c" | class "c"
-//   file NAME "bytes" | file16 NAME "text"                  a file, as bytes or as UTF-16 with its mark
+//   file NAME "bytes" | file16 NAME "text" | folder NAME    a file, as bytes or as UTF-16 with its mark
 //   ini SECTION KEY DEFAULT SIZE NAME                       GetPrivateProfileStringW (null: "null")
 //   iniset SECTION KEY VALUE NAME                           WritePrivateProfileStringW, then the bytes
 //   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
@@ -259,6 +259,7 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         if (out) std::fclose(out);
         return written ? "written" : "not written";
     }
+    if (function == "folder") return CreateDirectoryW(arg(0).wide.c_str(), nullptr) ? "made" : "not made";
     if (function == "ini") {
         const std::size_t size = n(3);
         std::vector<wchar_t> out(size + 2, L'#');

@@ -20,7 +20,7 @@ std::wstring Trim(const std::wstring& text) {
 }
 
 // Names are compared without regard to case, and without the blanks around the one asked for.
-bool SameName(const std::wstring& stored, const std::wstring& asked) { return FoldCase(stored) == FoldCase(Trim(asked)); }
+std::wstring Wanted(const std::wstring& asked) { return FoldCase(Trim(asked)); }
 
 std::wstring DecodeUtf16(const std::string& bytes, std::size_t from) {
     std::wstring text;
@@ -68,6 +68,7 @@ Line ParseLine(const std::wstring& text) {
     if (const std::size_t close = trimmed.rfind(L']'); trimmed[0] == L'[' && close != npos) {
         line.kind = Line::Kind::Section;
         line.name = Trim(trimmed.substr(1, close - 1));
+        line.folded = FoldCase(line.name);
         return line;
     }
     // Only a line with '=' is a key; any other line is kept but never found.
@@ -75,6 +76,7 @@ Line ParseLine(const std::wstring& text) {
     if (equals == npos) return line;
     line.kind = Line::Kind::Entry;
     line.name = Trim(trimmed.substr(0, equals));
+    line.folded = FoldCase(line.name);
     line.value = Trim(trimmed.substr(equals + 1));
     return line;
 }
@@ -124,8 +126,9 @@ std::optional<IniDocument::Range> IniDocument::FindSection(const std::wstring& s
         while (i < lines_.size() && lines_[i].kind != Line::Kind::Section) ++i;
         if (i > 0) return Range{0, 0, i};
     }
+    const std::wstring wanted = Wanted(section);
     for (; i < lines_.size(); ++i) {
-        if (lines_[i].kind != Line::Kind::Section || !SameName(lines_[i].name, section)) continue;
+        if (lines_[i].kind != Line::Kind::Section || lines_[i].folded != wanted) continue;
         std::size_t end = i + 1;
         while (end < lines_.size() && lines_[end].kind != Line::Kind::Section) ++end;
         return Range{i, i + 1, end};
@@ -134,8 +137,9 @@ std::optional<IniDocument::Range> IniDocument::FindSection(const std::wstring& s
 }
 
 std::size_t IniDocument::FindKey(const Range& range, const std::wstring& key) const {
+    const std::wstring wanted = Wanted(key);
     for (std::size_t i = range.first; i < range.end; ++i)
-        if (lines_[i].kind == Line::Kind::Entry && SameName(lines_[i].name, key)) return i;
+        if (lines_[i].kind == Line::Kind::Entry && lines_[i].folded == wanted) return i;
     return npos;
 }
 

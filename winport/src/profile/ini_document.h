@@ -16,6 +16,7 @@ struct Line {
     Kind kind = Kind::Blank;  // Blank: empty, or neither a header nor a line with '='
     std::wstring text;   // the line as read, for writing it back unchanged
     std::wstring name;   // the section's or the key's name, blanks dropped
+    std::wstring folded; // the name as lookups compare it
     std::wstring value;  // an entry's value, blanks dropped
 };
 

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,14 +32,54 @@ std::string ProfilePath(LPCWSTR file) {
 
 // The file's bytes; false when it cannot be read (the error is then the last error).
 bool ReadAll(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        struct stat info;
+    // A folder, or a file that cannot be opened, is refused; a missing one is not found.
+    struct stat info;
+    std::ifstream in;
+    if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
         SetLastError(::stat(path.c_str(), &info) == 0 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
         return false;
     }
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
+}
+
+// The last file read, parsed, kept while its identity, size and change time stay the same: an
+// installer reads many values of one file in a row. A write replaces the file (a new inode),
+// so no read after it sees the old text.
+struct CachedFile {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    struct timespec changed = {};
+    std::shared_ptr<const IniDocument> document;
+};
+
+std::mutex g_cache_mutex;
+CachedFile g_cache;
+
+bool SameFile(const CachedFile& cached, const std::string& path, const struct stat& info) {
+    return cached.document && cached.path == path && cached.device == info.st_dev && cached.inode == info.st_ino &&
+           cached.size == info.st_size && cached.changed.tv_sec == info.st_mtim.tv_sec &&
+           cached.changed.tv_nsec == info.st_mtim.tv_nsec;
+}
+
+// The parsed file, or null with the last error set when it cannot be read.
+std::shared_ptr<const IniDocument> Load(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        std::lock_guard<std::mutex> lock(g_cache_mutex);
+        if (SameFile(g_cache, path, info)) return g_cache.document;
+    }
+    std::string bytes;
+    if (!ReadAll(path, bytes)) return nullptr;
+    auto document = std::make_shared<const IniDocument>(IniDocument::Parse(bytes));
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) == bytes.size()) {
+        std::lock_guard<std::mutex> lock(g_cache_mutex);
+        g_cache = CachedFile{path, info.st_dev, info.st_ino, info.st_size, info.st_mtim, document};
+    }
+    return document;
 }
 
 // Writes through a file beside the target and a rename, so a failed write leaves the old text.
@@ -124,10 +166,10 @@ extern "C" DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKe
     while (!fallback.empty() && fallback.back() == L' ') fallback.pop_back();
     if (lpFileName == nullptr) return CopyText(fallback, lpReturnedString, nSize);
 
-    std::string bytes;
-    const bool found = ReadAll(ProfilePath(lpFileName), bytes);
-    const DWORD error = found ? ERROR_SUCCESS : GetLastError();
-    const IniDocument document = IniDocument::Parse(bytes);
+    std::shared_ptr<const IniDocument> loaded = Load(ProfilePath(lpFileName));
+    const DWORD error = loaded ? ERROR_SUCCESS : GetLastError();
+    static const IniDocument kEmpty;
+    const IniDocument& document = loaded ? *loaded : kEmpty;
     DWORD count = 0;
     if (lpAppName == nullptr) {
         count = CopyList(document.SectionNames(), lpReturnedString, nSize);
