@@ -47,14 +47,16 @@ private:
 
 // True once the child has ended, with its exit code. 259 (STILL_ACTIVE) is also a real exit
 // code, so a 259 is only believed to mean "running" while the process has not ended either;
-// that way the wait ends for a child that exits with 259 too. When the code cannot be read
-// this pass learns nothing and the wait goes on.
+// that way the wait ends for a child that exits with 259 too. A child that ends between the
+// two looks has its code read again: the 259 read before was its running state, not its exit
+// code. When the code cannot be read this pass learns nothing and the wait goes on.
 bool ChildEnded(HANDLE process, DWORD* exit_code) {
     DWORD code = STILL_ACTIVE;
     if (!GetExitCodeProcess(process, &code)) return false;
     *exit_code = code;
     if (code != STILL_ACTIVE) return true;
-    return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) return false;
+    return GetExitCodeProcess(process, exit_code) != FALSE;
 }
 
 void LogClosingLine(const boost::shared_ptr<ILogger>& logger, DWORD exit_code, const wchar_t* mask_text,
