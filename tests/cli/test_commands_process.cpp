@@ -1,33 +1,17 @@
 // cw32's process, environment, loader and progress subcommands, run in this process against
 // the demo redistributable and the loader's test library.
-#include "commands.h"
+#include "run_cw32.h"
 #include "support/test_programs.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-#include <vector>
-
 namespace cw32::cli {
 namespace {
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Outcome Cw32(const std::vector<std::wstring>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = RunCommandLine(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST(ProcessCommands, RunLogsOutputMasksAndReportsTheExitCode) {
+TEST(ProcessCommands, RunLoadAndProgressReportWhatHappened) {
+    const std::wstring plugin = cw32test::TestPluginPath();
     struct Case {
         std::vector<std::wstring> args;
         int code;
@@ -62,10 +46,13 @@ TEST(ProcessCommands, RunLogsOutputMasksAndReportsTheExitCode) {
         {{L"progress", L"add-ticks", L"-5"}, 0, {}, {"AddTimeToProgressBar: Adding -5 ticks"}},
         {{L"progress", L"sideways", L"1"}, 2, {}, {"unknown kind"}},
         {{L"run", L"--mask", L"a", L"--mask-pairs", L"b", L"--", L"x"}, 2, {}, {"at most one"}},
+        {{L"load", plugin, L"PluginAnswer", L"NoSuchFunction"}, 1, {"PluginAnswer: found\nNoSuchFunction: not found\n"},
+         {"[I] [CLibraryInterop] loaded DLL"}},
+        {{L"load", plugin + L".missing"}, 1, {}, {"failed to load DLL"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.args[0].begin(), c.args[0].end()) + " " + std::to_string(c.args.size()));
-        const Outcome o = Cw32(c.args);
+        SCOPED_TRACE(Shown(c.args));
+        const Outcome o = RunCw32(c.args);
         EXPECT_EQ(o.code, c.code) << o.err;
         for (const auto& part : c.out_has) EXPECT_TRUE(Has(o.out, part)) << o.out;
         for (const auto& part : c.err_has) EXPECT_TRUE(Has(o.err, part)) << o.err;
@@ -74,17 +61,6 @@ TEST(ProcessCommands, RunLogsOutputMasksAndReportsTheExitCode) {
     SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(GetEnvironmentVariableW(L"CW32_CLI_VAR", buffer, 8), 0u);  // put back: removed again
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND));
-}
-
-TEST(ProcessCommands, LoadNamesEachFunction) {
-    const std::wstring plugin = cw32test::TestPluginPath();
-    Outcome o = Cw32({L"load", plugin, L"PluginAnswer", L"NoSuchFunction"});
-    EXPECT_EQ(o.code, 1);
-    EXPECT_EQ(o.out, "PluginAnswer: found\nNoSuchFunction: not found\n");
-    EXPECT_TRUE(Has(o.err, "[I] [CLibraryInterop] loaded DLL")) << o.err;
-    o = Cw32({L"load", plugin + L".missing"});
-    EXPECT_EQ(o.code, 1);
-    EXPECT_TRUE(Has(o.err, "failed to load DLL")) << o.err;
 }
 
 }  // namespace

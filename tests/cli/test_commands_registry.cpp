@@ -1,14 +1,10 @@
 // cw32 reg, run in this process against the platform's registry: each step's exit code and
 // output, below a key of the test's own that is removed afterwards.
-#include "commands.h"
+#include "run_cw32.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace cw32::cli {
 namespace {
@@ -24,32 +20,26 @@ class RegCommand : public ::testing::Test {
 protected:
     void SetUp() override {
         key_ = L"HKEY_CURRENT_USER\\Software\\cw32-cli-reg-" + std::to_wstring(GetCurrentProcessId());
-        Run({L"reg", L"delete-key", key_});
+        RunCw32({L"reg", L"delete-key", key_});
     }
-    void TearDown() override { Run({L"reg", L"delete-key", key_}); }
-    int Run(const std::vector<std::wstring>& args, std::string* out = nullptr, std::string* err = nullptr) {
-        std::ostringstream o, e;
-        const int code = RunCommandLine(args, o, e);
-        if (out) *out = o.str();
-        if (err) *err = e.str();
-        return code;
-    }
+    void TearDown() override { RunCw32({L"reg", L"delete-key", key_}); }
     void RunSteps(const std::vector<Step>& steps) {
         for (const Step& step : steps) {
-            std::string out, err;
-            const int code = Run(step.args, &out, &err);
-            std::string shown;
-            for (const auto& word : step.args) shown += std::string(word.begin(), word.end()) + " ";
-            EXPECT_EQ(code, step.code) << shown << err;
-            EXPECT_EQ(out, step.out) << shown;
-            EXPECT_EQ(err.rfind(step.err_start, 0), 0u) << shown << err;
+            SCOPED_TRACE(Shown(step.args));
+            const Outcome o = RunCw32(step.args);
+            EXPECT_EQ(o.code, step.code) << o.err;
+            EXPECT_EQ(o.out, step.out);
+            EXPECT_EQ(o.err.rfind(step.err_start, 0), 0u) << o.err;
         }
     }
     std::wstring key_;
 };
 
-TEST_F(RegCommand, SetsAndGetsEveryType) {
+// Every type is set, carried through an exported file and an import, and read back.
+TEST_F(RegCommand, SetsExportsImportsAndGetsEveryType) {
     const std::wstring k = key_;
+    const std::wstring file = (std::filesystem::temp_directory_path() /
+                               ("cw32-reg-" + std::to_string(GetCurrentProcessId()) + ".reg")).wstring();
     RunSteps({
         {{L"reg", L"set", k, L"sz", L"C:\\Program Files"}, 0, "", ""},
         {{L"reg", L"set", k, L"expand", L"%TEMP%\\x", L"--type", L"expand"}, 0, "", ""},
@@ -58,6 +48,11 @@ TEST_F(RegCommand, SetsAndGetsEveryType) {
         {{L"reg", L"set", k, L"multi", L"one", L"two words", L"--type", L"multi"}, 0, "", ""},
         {{L"reg", L"set", k, L"binary", L"de ad be ef", L"--type", L"binary"}, 0, "", ""},
         {{L"reg", L"set", k, L"", L"the default"}, 0, "", ""},
+        {{L"reg", L"set", k + L"\\sub", L"name", L"value \"quoted\""}, 0, "", ""},
+        {{L"reg", L"export", k, file}, 0, "", ""},
+        {{L"reg", L"delete-key", k}, 0, "", ""},
+        {{L"reg", L"import", file}, 0, "", ""},
+        {{L"reg", L"get", k + L"\\sub", L"name"}, 0, "value \"quoted\"\n", ""},
         {{L"reg", L"get", k, L"sz"}, 0, "C:\\Program Files\n", ""},
         {{L"reg", L"get", k, L"expand"}, 0, "%TEMP%\\x\n", ""},
         {{L"reg", L"get", k, L"dword"}, 0, "42\n", ""},
@@ -70,6 +65,8 @@ TEST_F(RegCommand, SetsAndGetsEveryType) {
         {{L"reg", L"get", k, L"dword"}, 1, "", "cw32: reg get '"},
         {{L"reg", L"search", k, L"dword", L"2"}, 1, "", "cw32: reg: nothing found"},
     });
+    std::filesystem::remove(file);
+    RunSteps({{{L"reg", L"import", file}, 1, "", "cw32: reg: cannot read"}});
 }
 
 TEST_F(RegCommand, EnumeratesCreatesAndDeletesKeys) {
@@ -84,30 +81,6 @@ TEST_F(RegCommand, EnumeratesCreatesAndDeletesKeys) {
         {{L"reg", L"enum-keys", k}, 0, "b\n", ""},
         {{L"reg", L"enum-keys", k + L"\\missing"}, 1, "", "cw32: reg enum-keys '"},
     });
-}
-
-TEST_F(RegCommand, ExportThenImportRestoresTheKey) {
-    const std::wstring k = key_;
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("cw32-reg-" + std::to_string(GetCurrentProcessId()) + ".reg");
-    RunSteps({
-        {{L"reg", L"set", k + L"\\sub", L"name", L"value \"quoted\""}, 0, "", ""},
-        {{L"reg", L"set", k, L"n", L"7", L"--type", L"dword"}, 0, "", ""},
-        {{L"reg", L"export", k, file.wstring()}, 0, "", ""},
-        {{L"reg", L"delete-key", k}, 0, "", ""},
-        {{L"reg", L"import", file.wstring()}, 0, "", ""},
-        {{L"reg", L"get", k + L"\\sub", L"name"}, 0, "value \"quoted\"\n", ""},
-        {{L"reg", L"get", k, L"n"}, 0, "7\n", ""},
-    });
-    std::FILE* f = std::fopen(file.string().c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    unsigned char bom[2] = {};
-    EXPECT_EQ(std::fread(bom, 1, 2, f), 2u);
-    std::fclose(f);
-    EXPECT_EQ(bom[0], 0xFF);
-    EXPECT_EQ(bom[1], 0xFE);
-    std::filesystem::remove(file);
-    RunSteps({{{L"reg", L"import", file.wstring()}, 1, "", "cw32: reg: cannot read"}});
 }
 
 TEST_F(RegCommand, RejectsBadUsage) {

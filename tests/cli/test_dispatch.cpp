@@ -2,66 +2,15 @@
 // standard output, standard error and the log file. What run_cw32_tests.sh already checks
 // end to end (the common usage errors, log levels, the log file, failing plan steps) is not
 // repeated here.
-#include "commands.h"
-#include "text_io.h"
+#include "classlib/temp_folder.h"
+#include "run_cw32.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace cw32::cli {
 namespace {
-
-struct Outcome {
-    int code;
-    std::string out;  // UTF-8 bytes
-    std::string err;
-};
-
-Outcome RunCw32(const std::vector<std::wstring>& args) {
-    std::ostringstream out, err;
-    const int code = RunCommandLine(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-std::string Shown(const std::vector<std::wstring>& args) {
-    std::string shown;
-    for (const auto& a : args) shown += ToUtf8(a) + " ";
-    return shown;
-}
-
-// A folder of the test's own, removed at the end of the test.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::temp_directory_path() /
-                  (std::string("cw32-cli-") + info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    std::wstring Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(folder_ / name, std::ios::binary) << bytes;
-        return PathOf(name);
-    }
-    std::wstring PathOf(const std::string& name) const { return (folder_ / name).wstring(); }
-    static std::string Read(const std::wstring& path) {
-        std::ifstream in(std::filesystem::path(path), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-private:
-    std::filesystem::path folder_;
-};
 
 TEST(GlobalOptions, HelpForCw32AndEverySubcommand) {
     const Outcome help = RunCw32({L"--help"});
@@ -74,63 +23,10 @@ TEST(GlobalOptions, HelpForCw32AndEverySubcommand) {
     }
 }
 
-TEST(GlobalOptions, BadUsageExitsTwoWithOneLine) {
-    struct Case {
-        std::vector<std::wstring> args;
-        const char* err;
-    };
-    const Case cases[] = {
-        {{L"--arg", L"NAME", L"date"}, "cw32: --arg: 'NAME' is not NAME=VALUE\n"},
-        {{L"--arg==v", L"date"}, "cw32: --arg: '=v' is not NAME=VALUE\n"},
-        {{L"--log"}, "cw32: option '--log' needs a value\n"},
-        {{L"--quiet=1", L"date"}, "cw32: option '--quiet' takes no value\n"},
-        {{L"message", L"2", L"--lang", L"70000"}, "cw32: message: '70000' is out of range (0 to 65535)\n"},
-        {{L"log", L"loud", L"x"}, "cw32: log: unknown level 'loud' (info, warning, error or message)\n"},
-        {{L"log", L"info", L"a", L"b"}, "cw32: log: unexpected argument 'b'\n"},
-        {{L"escape", L"x"}, "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
-        {{L"escape", L"--nonalpha", L"--separator", L";", L"x"},
-         "cw32: escape: give exactly one of --nonalpha and --separator S\n"},
-        {{L"unescape", L"--separator=", L"x"}, "cw32: unescape: the separator is empty\n"},
-        {{L"utf8", L"decode", L"41 00 42"}, "cw32: utf8: a 00 byte cannot be decoded\n"},
-        {{L"utf8", L"flip", L"x"}, "cw32: utf8: unknown action 'flip' (encode or decode)\n"},
-        {{L"date", L"--utc"}, "cw32: date: unknown option '--utc' (see 'cw32 date --help')\n"},
-        {{L"plan", L"--keep-going"}, "cw32: plan: missing FILE\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(Shown(c.args));
-        const Outcome outcome = RunCw32(c.args);
-        EXPECT_EQ(outcome.code, 2);
-        EXPECT_EQ(outcome.err, c.err);
-        EXPECT_EQ(outcome.out, "");
-    }
-}
-
-TEST(Logging, TextStartingWithDashesAndTheConnectionStringPassword) {
-    EXPECT_EQ(RunCw32({L"log", L"info", L"--", L"--not-an-option"}).err, "[I] --not-an-option\n");
-    EXPECT_EQ(RunCw32({L"log", L"info", L"-1"}).err, "[I] -1\n");
+TEST(Logging, TheConnectionStringPasswordIsMasked) {
     const Outcome connection = RunCw32({L"writelog", L"Server=x;PWD=;"});
     EXPECT_EQ(connection.code, 0);
     EXPECT_NE(connection.err.find(": Server=x;PWD=****;\n"), std::string::npos) << connection.err;
-}
-
-TEST(TextCommands, PrintTheirResultInUtf8) {
-    struct Case {
-        std::vector<std::wstring> args;
-        const char* out;
-    };
-    const Case cases[] = {
-        {{L"unescape", L"C\\:\\\\a\\ b", L"--nonalpha"}, "C:\\a b\n"},
-        {{L"escape", L"--separator", L";", L"d\\;"}, "d\\\\\\;\n"},
-        {{L"utf8", L"encode", L""}, "\n"},
-        {{L"utf8", L"decode", L"41 C3A9 e2 82 ac"}, "A\xc3\xa9\xe2\x82\xac\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(Shown(c.args));
-        const Outcome outcome = RunCw32(c.args);
-        EXPECT_EQ(outcome.code, 0) << outcome.err;
-        EXPECT_EQ(outcome.out, c.out);
-        EXPECT_EQ(outcome.err, "");
-    }
 }
 
 TEST(SystemQueries, LocaleDateAndTime) {
@@ -160,27 +56,28 @@ TEST(Host, ArgumentsFromTheCommandLineAndLevelTags) {
 
 class Plans : public ::testing::Test {
 protected:
-    Outcome RunPlanText(const std::string& text, std::vector<std::wstring> extra = {}) {
-        path_ = folder_.Write("steps.plan", text);
-        std::vector<std::wstring> args = {L"plan", path_};
-        args.insert(args.end(), extra.begin(), extra.end());
-        return RunCw32(args);
+    void WritePlan(const std::string& text) {
+        folder_.Write(L"steps.plan", text);
+        path_ = folder_.Path(L"steps.plan");
+    }
+    Outcome RunPlanText(const std::string& text) {
+        WritePlan(text);
+        return RunCw32({L"plan", path_});
     }
     std::string Where(int line) const { return ToUtf8(path_) + ":" + std::to_string(line) + ": "; }
 
-    ScratchFolder folder_;
+    cw32test::TempFolder folder_;
     std::wstring path_;
 };
 
 TEST_F(Plans, StepsRunInOrderWithSetArguments) {
-    path_ = folder_.Write("steps.plan",
-                          "# greeting\n"
-                          "set greeting 'hello there'\n"
-                          "\n"
-                          "log info \"$greeting, ${who}!\"   # who comes from --arg\n"
-                          "set greeting changed\n"
-                          "log warning $greeting\n"
-                          "escape --nonalpha 'a b'\n");
+    WritePlan("# greeting\n"
+              "set greeting 'hello there'\n"
+              "\n"
+              "log info \"$greeting, ${who}!\"   # who comes from --arg\n"
+              "set greeting changed\n"
+              "log warning $greeting\n"
+              "escape --nonalpha 'a b'\n");
     const Outcome outcome = RunCw32({L"--arg", L"who=you", L"plan", path_});
     EXPECT_EQ(outcome.code, 0);
     EXPECT_EQ(outcome.err, "[I] hello there, you!\n[W] changed\n");
@@ -222,19 +119,19 @@ TEST_F(Plans, ArgumentNotSetFailsItsStep) {
 }
 
 TEST_F(Plans, MissingFileIsAFailure) {
-    const std::wstring path = folder_.PathOf("absent.plan");
+    const std::wstring path = folder_.Path(L"absent.plan");
     const Outcome outcome = RunCw32({L"plan", path});
     EXPECT_EQ(outcome.code, 1);
     EXPECT_EQ(outcome.err, "cw32: plan: cannot read '" + ToUtf8(path) + "'\n");
 }
 
 TEST_F(Plans, QuietPlanWritesFailuresToTheLogFileOnly) {
-    const std::wstring log = folder_.PathOf("plan.log");
-    path_ = folder_.Write("steps.plan", "log info \xc3\xa9t\xc3\xa9\nlog bogus x\n");
+    const std::wstring log = folder_.Path(L"plan.log");
+    WritePlan("log info \xc3\xa9t\xc3\xa9\nlog bogus x\n");
     const Outcome outcome = RunCw32({L"--quiet", L"--log", log, L"plan", path_});
     EXPECT_EQ(outcome.code, 2);
     EXPECT_EQ(outcome.err, "cw32: log: unknown level 'bogus' (info, warning, error or message)\n");
-    EXPECT_EQ(ScratchFolder::Read(log),
+    EXPECT_EQ(folder_.Read(L"plan.log"),
               "[I] \xc3\xa9t\xc3\xa9\n[E] " + Where(2) + "step failed with exit code 2: log bogus x\n");
 }
 

@@ -32,9 +32,6 @@ protected:
         std::wstring where;
         ASSERT_EQ(ApplySections({Section{root_, true}}, where), ERROR_SUCCESS) << "cannot clean up " << where.size();
     }
-    static Value Make(const std::wstring& name, DWORD type, std::vector<BYTE> data) {
-        return Value{name, type, std::move(data)};
-    }
     std::wstring root_;
 };
 
@@ -52,13 +49,13 @@ TEST_F(RegFile, WritesTheEditorsFormat) {
     Section section;
     section.path = L"HKEY_CURRENT_USER\\Software\\Example";
     section.values = {
-        Make(L"", REG_SZ, Units(L"default")),
-        Make(L"Quote\"Back\\slash", REG_SZ, Units(L"C:\\Dir \"x\"")),
-        Make(L"Count", REG_DWORD, Bytes({0x2a, 0, 0, 0})),
-        Make(L"Expand", REG_EXPAND_SZ, Units(L"%A%")),
-        Make(L"Multi", REG_MULTI_SZ, Units(std::wstring(L"a\0b\0", 4))),
-        Make(L"Empty", REG_BINARY, {}),
-        Make(L"Big", REG_QWORD, Bytes({1, 0, 0, 0, 0, 0, 0, 0})),
+        Value{L"", REG_SZ, Units(L"default")},
+        Value{L"Quote\"Back\\slash", REG_SZ, Units(L"C:\\Dir \"x\"")},
+        Value{L"Count", REG_DWORD, Bytes({0x2a, 0, 0, 0})},
+        Value{L"Expand", REG_EXPAND_SZ, Units(L"%A%")},
+        Value{L"Multi", REG_MULTI_SZ, Units(std::wstring(L"a\0b\0", 4))},
+        Value{L"Empty", REG_BINARY, {}},
+        Value{L"Big", REG_QWORD, Bytes({1, 0, 0, 0, 0, 0, 0, 0})},
     };
     EXPECT_EQ(WriteText({section, Section{L"HKEY_CURRENT_USER\\Software\\Old", true}}),
               L"Windows Registry Editor Version 5.00\r\n"
@@ -80,20 +77,20 @@ TEST_F(RegFile, ExportThenImportGivesBackTheSameTree) {
     Section top, child, grandchild;
     top.path = root_;
     top.values = {
-        Make(L"", REG_SZ, Units(L"top default")),
-        Make(L"Gr\u00FC\u00DFe \u20AC", REG_SZ, Units(L"non-ASCII \u00E9")),
-        Make(L"lines", REG_SZ, Units(L"one\r\ntwo")),
-        Make(L"expand", REG_EXPAND_SZ, Units(L"%PATH%;x")),
-        Make(L"multi", REG_MULTI_SZ, Units(std::wstring(L"a\0\0b\0", 5))),
-        Make(L"dword", REG_DWORD, Bytes({0xff, 0xff, 0xff, 0xff})),
-        Make(L"qword", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})),
-        Make(L"odd", 0x1234, Bytes({9, 8, 7})),
-        Make(L"empty", REG_BINARY, {}),
+        Value{L"", REG_SZ, Units(L"top default")},
+        Value{L"Gr\u00FC\u00DFe \u20AC", REG_SZ, Units(L"non-ASCII \u00E9")},
+        Value{L"lines", REG_SZ, Units(L"one\r\ntwo")},
+        Value{L"expand", REG_EXPAND_SZ, Units(L"%PATH%;x")},
+        Value{L"multi", REG_MULTI_SZ, Units(std::wstring(L"a\0\0b\0", 5))},
+        Value{L"dword", REG_DWORD, Bytes({0xff, 0xff, 0xff, 0xff})},
+        Value{L"qword", REG_QWORD, Bytes({1, 2, 3, 4, 5, 6, 7, 8})},
+        Value{L"odd", 0x1234, Bytes({9, 8, 7})},
+        Value{L"empty", REG_BINARY, {}},
     };
     std::vector<BYTE> long_binary(300);
     for (std::size_t i = 0; i < long_binary.size(); ++i) long_binary[i] = static_cast<BYTE>(i);
     child.path = root_ + L"\\Child Key";
-    child.values = {Make(L"long", REG_BINARY, long_binary)};
+    child.values = {Value{L"long", REG_BINARY, long_binary}};
     grandchild.path = root_ + L"\\Child Key\\Leaf";
     ASSERT_EQ(ApplySections({top, child, grandchild}, where), ERROR_SUCCESS) << where.size();
 
@@ -151,12 +148,12 @@ TEST_F(RegFile, ImportsAFileWrittenByTheWindowsEditor) {
         ASSERT_EQ(tree.size(), 2u);
         EXPECT_EQ(tree[1].path, root_ + L"\\Installer\\Empty");
         std::vector<Value> expected = {
-            Make(L"", REG_SZ, Units(L"Product \"Quoted\"")),
-            Make(L"JREPath", REG_SZ, Units(L"C:\\Program Files\\Java\\jre\\")),
-            Make(L"Version", REG_DWORD, Bytes({7, 0, 0, 0})),
-            Make(L"Home", REG_EXPAND_SZ, Units(L"%SystemRoot%\\J")),
-            Make(L"List", REG_MULTI_SZ, Units(std::wstring(L"one\0two\0", 8))),
-            Make(L"Blob", REG_BINARY, Bytes({0xde, 0xad, 0xbe, 0xef})),
+            Value{L"", REG_SZ, Units(L"Product \"Quoted\"")},
+            Value{L"JREPath", REG_SZ, Units(L"C:\\Program Files\\Java\\jre\\")},
+            Value{L"Version", REG_DWORD, Bytes({7, 0, 0, 0})},
+            Value{L"Home", REG_EXPAND_SZ, Units(L"%SystemRoot%\\J")},
+            Value{L"List", REG_MULTI_SZ, Units(std::wstring(L"one\0two\0", 8))},
+            Value{L"Blob", REG_BINARY, Bytes({0xde, 0xad, 0xbe, 0xef})},
         };
         for (const Value& want : expected) {
             SCOPED_TRACE(std::string(want.name.begin(), want.name.end()));
@@ -173,7 +170,7 @@ TEST_F(RegFile, ImportsAFileWrittenByTheWindowsEditor) {
 TEST_F(RegFile, DeletionLinesRemoveValuesAndTrees) {
     std::wstring where;
     const Section make{root_ + L"\\a\\b", false,
-                       {Make(L"keep", REG_DWORD, Bytes({1, 0, 0, 0})), Make(L"drop", REG_DWORD, Bytes({2, 0, 0, 0}))}};
+                       {Value{L"keep", REG_DWORD, Bytes({1, 0, 0, 0})}, Value{L"drop", REG_DWORD, Bytes({2, 0, 0, 0})}}};
     ASSERT_EQ(ApplySections({make}, where), ERROR_SUCCESS);
     std::vector<Section> sections;
     std::wstring error;

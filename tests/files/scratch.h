@@ -17,11 +17,8 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    // The folder itself, and "folder\relative" for the system calls ("a\b" nests).
-    const std::wstring& Root() const { return root_; }
+    // "folder\relative" for the system calls ("a\b" nests).
     std::wstring W(const std::wstring& relative) const;
-    // The same place for std::filesystem checks.
-    std::filesystem::path P(const std::wstring& relative) const;
 
     void WriteFile(const std::wstring& relative, const std::string& bytes) const;
     std::string ReadFile(const std::wstring& relative) const;
@@ -30,6 +27,7 @@ public:
     void SetReadOnly(const std::wstring& relative, bool read_only) const;
 
 private:
+    std::filesystem::path P(const std::wstring& relative) const;  // the same place for std::filesystem
     std::wstring root_;
 };
 

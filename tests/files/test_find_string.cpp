@@ -1,4 +1,4 @@
-// FindStringInFile: counting without overlap, per line, case folding and the first-hit stop.
+// FindStringInFile: counting without overlap, per line, case folding, the first-hit stop and a missing file.
 #include "scratch.h"
 #include "support/test_host.h"
 
@@ -20,6 +20,7 @@ TEST(FindStringInFile, CountsAndLogsEachHit) {
         int flags;
         int result;
         const wchar_t* text_after;
+        bool missing = false;  // no file at all
     } cases[] = {
         {"hits on two lines", "abcabc\nxabc\n", L"abc", 0, 3, L"abc"},
         {"no overlap", "aaaa", L"aa", 0, 2, L"aa"},
@@ -35,36 +36,24 @@ TEST(FindStringInFile, CountsAndLogsEachHit) {
         {"a CR ends a line only before LF", "ab\r\nab\r", L"b\r", 0, 1, L"b\r"},
         {"lines longer than any buffer", "abc" + std::string(3 << 20, 'x') + "abc\nabc", L"abc", 0, 3, L"abc"},
         {"a character above 0xFF matches no 8-bit line", std::string("a\0 a\x01\n", 6), L"a\u0100", 0, 0, L"a\u0100"},
+        {"an empty text counts nothing", "abc\n", L"", 0, 0, L""},
+        {"a missing file gives -1 and keeps the text", "", L"ABC", 1, -1, L"ABC", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchDir dir;
-        dir.WriteFile(L"data.txt", c.contents);
+        if (!c.missing) dir.WriteFile(L"data.txt", c.contents);
         const std::wstring path = dir.W(L"data.txt");
         auto host = cw32test::MakeHost();
         CString text = c.text;
         EXPECT_EQ(FindStringInFile(host, path.c_str(), text, c.flags), c.result);
         EXPECT_STREQ(text.GetString(), c.text_after);
         const std::wstring hit = L"FindStringInFile: found string \"" + std::wstring(c.text_after) + L"\" in file \"" + path + L"\"";
-        EXPECT_EQ(host->Unstamped(), std::vector<std::wstring>(static_cast<std::size_t>(c.result), hit));
+        std::vector<std::wstring> expected(static_cast<std::size_t>(c.missing ? 0 : c.result), hit);
+        if (c.missing) expected = {L"FindStringInFile: error reading from '" + path + L"'"};
+        EXPECT_EQ(host->Unstamped(), expected);
         for (const auto& line : host->lines) EXPECT_TRUE(cw32test::HasStamp(line.text));
     }
-}
-
-TEST(FindStringInFile, MissingFileGivesMinusOneAndEmptyTextZero) {
-    ScratchDir dir;
-    const std::wstring path = dir.W(L"missing.txt");
-    auto host = cw32test::MakeHost();
-    CString text = L"ABC";
-    EXPECT_EQ(FindStringInFile(host, path.c_str(), text, 1), -1);
-    EXPECT_STREQ(text.GetString(), L"ABC");
-    EXPECT_EQ(host->Unstamped(), std::vector<std::wstring>{L"FindStringInFile: error reading from '" + path + L"'"});
-
-    dir.WriteFile(L"data.txt", "abc\n");  // an empty text returns 0 at once
-    host = cw32test::MakeHost();
-    text.Empty();
-    EXPECT_EQ(FindStringInFile(host, dir.W(L"data.txt").c_str(), text, 0), 0);
-    EXPECT_TRUE(host->lines.empty());
 }
 
 }  // namespace

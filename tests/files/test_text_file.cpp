@@ -11,42 +11,31 @@ using cw32test::ScratchDir;
 
 constexpr DWORD kCreateWrite = CFile::modeCreate | CFile::modeWrite;
 
-TEST(TextFile, WritesUtf8WithCrLf) {
+TEST(TextFile, WritesUtf8WithCrLfAndNothingInOtherEncodings) {
     struct Case {
         const char* name;
         const wchar_t* text;
         bool line;
         std::string bytes;
+        DWORD encoding = 1;
     } cases[] = {
         {"a plain line", L"abc", true, "abc\r\n"},
         {"an accented letter", L"\u00e9", true, "\xC3\xA9\r\n"},
         {"text without a line end", L"x\u20ac", false, "x\xE2\x82\xAC"},
         {"an empty text", L"", false, ""},
         {"a null line", nullptr, true, "\r\n"},
+        {"encoding 0 writes no line", L"abc", true, "", 0},
+        {"encoding 2 writes no text", L"abc", false, "", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         {
-            CTextFile file(dir.W(L"out.txt").c_str(), kCreateWrite, 1);
-            EXPECT_TRUE(c.line ? file.WriteLine(c.text) : file.Write(c.text));
-        }
-        EXPECT_EQ(dir.ReadFile(L"out.txt"), c.bytes);
-    }
-}
-
-TEST(TextFile, OtherEncodingsWriteNothing) {
-    for (DWORD encoding : {0u, 2u}) {
-        SCOPED_TRACE(encoding);
-        ScratchDir dir;
-        {
-            CTextFile file(dir.W(L"out.txt").c_str(), kCreateWrite, encoding);
-            EXPECT_FALSE(file.Write(L"abc"));
-            EXPECT_FALSE(file.WriteLine(L"abc"));
-            EXPECT_TRUE(file.Close());
+            CTextFile file(dir.W(L"out.txt").c_str(), kCreateWrite, c.encoding);
+            EXPECT_EQ(c.line ? file.WriteLine(c.text) : file.Write(c.text), c.encoding == 1);
         }
         EXPECT_TRUE(dir.Exists(L"out.txt"));
-        EXPECT_EQ(dir.ReadFile(L"out.txt"), "");
+        EXPECT_EQ(dir.ReadFile(L"out.txt"), c.bytes);
     }
 }
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -21,33 +23,49 @@ void MakeTree(const ScratchDir& dir) {
     dir.MakeDir(L"tree\\empty");
 }
 
-TEST(FileRecursiveCopy, CopiesAndOverwritesTreesAndReportsTheShellsCode) {
-    ScratchDir dir;
-    MakeTree(dir);
-    auto host = cw32test::MakeHost();
-    EXPECT_TRUE(FileRecursiveCopy(host, dir.W(L"tree").c_str(), dir.W(L"copy").c_str()));
-    EXPECT_EQ(dir.ReadFile(L"copy\\top.txt"), "top");
-    EXPECT_EQ(dir.ReadFile(L"copy\\sub\\inner\\deeper.bin"), std::string("\0\x01\xFF", 3));
-    EXPECT_TRUE(dir.Exists(L"copy\\empty"));
-
-    dir.WriteFile(L"copy\\top.txt", "stale");
-    dir.WriteFile(L"copy\\sub\\deep.txt", "stale");
-    host = cw32test::MakeHost();
-    // The folder's contents, by wildcard, onto a destination that already holds older copies.
-    EXPECT_TRUE(FileRecursiveCopy(host, dir.W(L"tree\\*").c_str(), dir.W(L"copy").c_str()));
-    EXPECT_EQ(dir.ReadFile(L"copy\\top.txt"), "top");
-    EXPECT_EQ(dir.ReadFile(L"copy\\sub\\deep.txt"), "deep");
-    EXPECT_EQ(host->Unstamped(), std::vector<std::wstring>{L"FileRecursiveCopy - SHFileOperation return code: 0"});
-}
-
-TEST(FileRecursiveCopy, FailureIsFalseWithItsCodeLogged) {
-    ScratchDir dir;
-    auto host = cw32test::MakeHost();
-    EXPECT_FALSE(FileRecursiveCopy(host, dir.W(L"missing").c_str(), dir.W(L"copy").c_str()));
-    ASSERT_EQ(host->lines.size(), 1u);
-    const std::wstring line = host->Unstamped()[0];
-    EXPECT_EQ(line.rfind(L"FileRecursiveCopy - SHFileOperation return code: ", 0), 0u);
-    EXPECT_NE(line, L"FileRecursiveCopy - SHFileOperation return code: 0");
+// The shell's destination rules. Each row starts from MakeTree's tree and a folder dest that
+// holds an older, read-only dest\tree\top.txt (replaced without asking) and dest\tree\keep.txt.
+TEST(FileRecursiveCopy, FollowsTheShellsDestinationRulesAndLogsItsCode) {
+    const std::string binary("\0\x01\xFF", 3);
+    struct Case {
+        const char* name;
+        const wchar_t* from;
+        const wchar_t* to;
+        std::vector<std::pair<std::wstring, std::string>> expected;  // entries and their bytes (none: a folder)
+        bool ok = true;
+    } cases[] = {
+        {"a file to a new name", L"tree\\top.txt", L"copy.txt", {{L"copy.txt", "top"}}},
+        {"a file into an existing folder", L"tree\\top.txt", L"dest", {{L"dest\\top.txt", "top"}}},
+        {"a folder to a new name", L"tree", L"copy",
+         {{L"copy\\top.txt", "top"}, {L"copy\\sub\\inner\\deeper.bin", binary}, {L"copy\\empty", ""}}},
+        {"a folder into an existing folder", L"tree", L"dest",
+         {{L"dest\\tree\\top.txt", "top"}, {L"dest\\tree\\sub\\deep.txt", "deep"}, {L"dest\\tree\\keep.txt", "kept"}}},
+        {"a folder's contents by wildcard", L"tree\\*", L"dest\\tree",
+         {{L"dest\\tree\\top.txt", "top"}, {L"dest\\tree\\sub\\deep.txt", "deep"}, {L"dest\\tree\\keep.txt", "kept"}}},
+        {"a missing source", L"missing", L"elsewhere", {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        MakeTree(dir);
+        dir.WriteFile(L"dest\\tree\\top.txt", "stale");
+        dir.WriteFile(L"dest\\tree\\keep.txt", "kept");
+        dir.SetReadOnly(L"dest\\tree\\top.txt", true);
+        auto host = cw32test::MakeHost();
+        EXPECT_EQ(FileRecursiveCopy(host, dir.W(c.from).c_str(), dir.W(c.to).c_str()), c.ok);
+        for (const auto& [entry, bytes] : c.expected) {
+            EXPECT_TRUE(dir.Exists(entry)) << std::string(entry.begin(), entry.end());
+            if (!bytes.empty()) {
+                EXPECT_EQ(dir.ReadFile(entry), bytes) << std::string(entry.begin(), entry.end());
+            }
+        }
+        const std::wstring code0 = L"FileRecursiveCopy - SHFileOperation return code: 0";
+        ASSERT_EQ(host->lines.size(), 1u);
+        const std::wstring line = host->Unstamped()[0];
+        EXPECT_EQ(line.rfind(L"FileRecursiveCopy - SHFileOperation return code: ", 0), 0u);
+        EXPECT_EQ(line == code0, c.ok);
+        EXPECT_FALSE(dir.Exists(L"elsewhere"));
+    }
 }
 
 TEST(DeleteAllFilesAndDirectories, RemovesTreesSilently) {

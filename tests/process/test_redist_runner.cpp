@@ -81,12 +81,16 @@ TEST(RedistRunnerOutput, ChunksAndExitCodes) {
         std::vector<std::wstring> chunks;
         unsigned long exit_code;
         const wchar_t* closing;
+        Options options = Options();
     };
     const std::wstring fill3000 = [] {
         std::wstring s;
         for (int i = 0; i < 3000; ++i) s += static_cast<wchar_t>(L'a' + i % 26);
         return s;
     }();
+    Options appending, logging_only;
+    appending.output_before = L"before:";
+    logging_only.capture = false;
     const Case cases[] = {
         {"silent child", L"--sleep 150 --exit 0", {}, 0, L"RunRedistProgram: return value 0"},
         {"3000 bytes read as 1024, 1024, 952", L"--sleep 200 --fill 3000 --sleep 400 --exit 4",
@@ -98,30 +102,22 @@ TEST(RedistRunnerOutput, ChunksAndExitCodes) {
          L"RunRedistProgram: return value 1"},
         {"top bit shown negative", L"--sleep 100 --exit 0xC0000009", {}, 0xC0000009ul,
          L"RunRedistProgram: return value -1073741815"},
+        {"appended behind what the caller had", L"--sleep 150 --out hello --sleep 400 --exit 0", {L"hello\n"}, 0,
+         L"RunRedistProgram: return value 0", appending},
+        {"without a string only logged", L"--sleep 150 --out hello --sleep 400 --exit 0", {L"hello\n"}, 0,
+         L"RunRedistProgram: return value 0", logging_only},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RunResult run = RunChild(c.arguments);
+        RunResult run = RunChild(c.arguments, c.options);
         EXPECT_EQ(Chunks(*run.host), c.chunks);
         EXPECT_EQ(OwnLines(*run.host), std::vector<std::wstring>{c.closing});
         EXPECT_EQ(run.exit_code, c.exit_code);
-        std::wstring joined;
+        std::wstring joined = c.options.output_before;
         for (const auto& chunk : c.chunks) joined += chunk;
-        EXPECT_EQ(std::wstring(run.output.GetString()), joined);
+        EXPECT_EQ(std::wstring(run.output.GetString()), c.options.capture ? joined : L"");
         for (const auto& l : run.host->lines) EXPECT_EQ(l.level, 2);
     }
-}
-
-TEST(RedistRunnerOutput, IsAppendedBehindWhatTheCallerHadOrWithoutAStringOnlyLogged) {
-    Options o;
-    o.output_before = L"before:";
-    RunResult appended = RunChild(L"--sleep 150 --out hello --sleep 400 --exit 0", o);
-    EXPECT_EQ(std::wstring(appended.output.GetString()), L"before:hello\n");
-    o.output_before = L"";
-    o.capture = false;
-    RunResult run = RunChild(L"--sleep 150 --out hello --sleep 400 --exit 0", o);
-    EXPECT_EQ(Chunks(*run.host), std::vector<std::wstring>{L"hello\n"});
-    EXPECT_TRUE(run.output.IsEmpty());
 }
 
 TEST(RedistRunnerClosingLine, MasksByTextOrByPairList) {

@@ -108,6 +108,7 @@ TEST_F(InstallRegistryKeys, DeleteKeyStepsOverASubkeyItCannotDelete) {
     CInstallRegistry reg;
     EXPECT_FALSE(reg.DeleteKey(HKEY_CURRENT_USER, CString(Sub(L"tree").c_str())));
     EXPECT_TRUE(KeyExists(L"tree\\b"));
+    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, Sub(L"tree\\b").c_str()), ERROR_ACCESS_DENIED);
     for (const wchar_t* gone : {L"tree\\a", L"tree\\c", L"tree\\d"}) EXPECT_FALSE(KeyExists(gone)) << gone[5];
 }
 

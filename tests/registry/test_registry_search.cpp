@@ -82,26 +82,24 @@ TEST_F(RegistryProbes, JavaCommandComesFromJrePathElseJdkPath) {
         const wchar_t* jdk;
         bool found;
         const wchar_t* expected;
+        bool key = true;  // false: not even the key exists
     } cases[] = {
         {L"C:\\jre\\", L"D:\\jdk", true, L"\"C:\\jre\\bin\\java\""},
         {L"C:\\Java\\jre", nullptr, true, L"\"C:\\Java\\jre\\bin\\java\""},
         {nullptr, L"D:\\jdk", true, L"\"D:\\jdk\\bin\\java\""},
         {L"", L"D:\\jdk", true, L"\"bin\\java\""},
         {nullptr, nullptr, false, L"untouched"},
+        {nullptr, nullptr, false, L"untouched", false},
     };
     for (const auto& c : cases) {
         DeleteTree(HKEY_LOCAL_MACHINE, kJavaRoot);
-        Write(kJavaKey, nullptr, 0, nullptr, 0);
+        if (c.key) Write(kJavaKey, nullptr, 0, nullptr, 0);
         if (c.jre) WriteString(L"JREPath", c.jre);
         if (c.jdk) WriteString(L"JDKPath", c.jdk);
         CString command = L"untouched";
         EXPECT_EQ(GetJavaFromReg(&command), c.found);
         EXPECT_STREQ(command.GetString(), c.expected);
     }
-    DeleteTree(HKEY_LOCAL_MACHINE, kJavaRoot);
-    CString command = L"untouched";
-    EXPECT_FALSE(GetJavaFromReg(&command));
-    EXPECT_STREQ(command.GetString(), L"untouched");
 }
 
 TEST_F(RegistryProbes, WebServerVersionSevenOrLater) {
