@@ -218,6 +218,12 @@ run 'no-such-program-xyz': error 2|run no-such-program-xyz
 path short 'missing-path': error 2|path short missing-path
 message '4294967295' '0': error 317|message 4294967295
 copy 'missing-source' 'copy-target': error 2|copy missing-source copy-target
+ini get '.\missing.ini': error 2|ini get .\missing.ini s k
+ini get '.\folder.ini': error 5|ini get .\folder.ini s k
+product-info '{99999999-9999-9999-9999-999999999999}' 'ProductName': error 1605|product-info {99999999-9999-9999-9999-999999999999} ProductName
+product-info 'not-a-code' 'ProductName': error 87|product-info not-a-code ProductName
+file-version 'missing.exe': error 2|file-version missing.exe
+file-version 'conf.ini': error 1006|file-version conf.ini
 CASES
 expect_file ro.ini "k$nl"
 chmod 644 ro.ini
