@@ -7,6 +7,7 @@ give the listed answer).
 usage: compare.py WINDOWS_PROBE POSIX_PROBE [RUNNER]
 """
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -14,8 +15,8 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def answers(command, cases, env):
-    out = subprocess.run(command, input=cases, capture_output=True, env=env, check=False)
+def answers(command, cases, env, cwd):
+    out = subprocess.run(command, input=cases, capture_output=True, env=env, cwd=cwd, check=False)
     if out.returncode != 0:
         sys.exit(f"{' '.join(command)}: exit code {out.returncode}: {out.stderr.decode(errors='replace')[-400:]}")
     rows = {}
@@ -23,6 +24,19 @@ def answers(command, cases, env):
         call, _, answer = line.partition(" => ")
         rows[call] = answer
     return rows
+
+
+def make_files(folder, windows_probe, posix_probe):
+    """The files that the file-version cases name, relative to the probes' working folder: the
+    build's PE fixtures, a text file, an ELF program, an empty file and a folder."""
+    fixtures = os.path.join(os.path.dirname(os.path.abspath(windows_probe)), "pe-fixtures")
+    if os.path.isdir(fixtures):
+        shutil.copytree(fixtures, os.path.join(folder, "pe"))
+    with open(os.path.join(folder, "text.txt"), "w", encoding="ascii") as text:
+        text.write("MZ, and then not a program\n")
+    open(os.path.join(folder, "empty.bin"), "wb").close()
+    shutil.copy(posix_probe, os.path.join(folder, "elf.bin"))
+    os.mkdir(os.path.join(folder, "folder"))
 
 
 def known_differences():
@@ -45,7 +59,7 @@ def main():
         sys.exit(__doc__)
     verbose = os.environ.get("CW32_PROBE_VERBOSE") == "1"
     windows, posix = sys.argv[1], sys.argv[2]
-    runner = sys.argv[3:4]
+    runner = [os.path.abspath(r) for r in sys.argv[3:4]]  # the probes run in a folder of their own
     if not os.path.exists(posix):
         sys.exit(f"{posix} is missing: build the posix preset first")
     with open(os.path.join(HERE, "winapi_cases.txt"), "rb") as f:
@@ -53,9 +67,10 @@ def main():
     calls = [l for l in cases.decode().splitlines() if l.strip() and not l.startswith("#")]
     env = dict(os.environ, LC_ALL="C", LANG="C")
     env.pop("LC_MESSAGES", None)
-    with tempfile.TemporaryDirectory() as state:
-        on_windows = answers(runner + [windows], cases, env)
-        on_posix = answers([posix], cases, dict(env, WINPORT_ROOT=state))
+    with tempfile.TemporaryDirectory() as state, tempfile.TemporaryDirectory() as files:
+        make_files(files, windows, posix)
+        on_windows = answers(runner + [os.path.abspath(windows)], cases, env, files)
+        on_posix = answers([os.path.abspath(posix)], cases, dict(env, WINPORT_ROOT=state), files)
     known = known_differences()
     failures = 0
     for call in calls:
