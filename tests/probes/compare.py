@@ -7,6 +7,7 @@ give the listed answer).
 usage: compare.py WINDOWS_PROBE POSIX_PROBE [RUNNER]
 """
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -14,10 +15,8 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def answers(command, cases, env):
-    # Each side runs in a scratch folder of its own: the files a case writes stay apart.
-    with tempfile.TemporaryDirectory() as scratch:
-        out = subprocess.run(command, input=cases, capture_output=True, env=env, cwd=scratch, check=False)
+def answers(command, cases, env, cwd):
+    out = subprocess.run(command, input=cases, capture_output=True, env=env, cwd=cwd, check=False)
     if out.returncode != 0:
         sys.exit(f"{' '.join(command)}: exit code {out.returncode}: {out.stderr.decode(errors='replace')[-400:]}")
     rows = {}
@@ -25,6 +24,19 @@ def answers(command, cases, env):
         call, _, answer = line.partition(" => ")
         rows[call] = answer
     return rows
+
+
+def make_files(folder, windows_probe, posix_probe):
+    """The files that the file-version cases name, relative to the probes' working folder: the
+    build's PE fixtures, a text file, an ELF program, an empty file and a folder."""
+    fixtures = os.path.join(os.path.dirname(os.path.abspath(windows_probe)), "pe-fixtures")
+    if os.path.isdir(fixtures):
+        shutil.copytree(fixtures, os.path.join(folder, "pe"))
+    with open(os.path.join(folder, "text.txt"), "w", encoding="ascii") as text:
+        text.write("MZ, and then not a program\n")
+    open(os.path.join(folder, "empty.bin"), "wb").close()
+    shutil.copy(posix_probe, os.path.join(folder, "elf.bin"))
+    os.mkdir(os.path.join(folder, "folder"))
 
 
 def known_differences():
@@ -55,9 +67,14 @@ def main():
     calls = [l for l in cases.decode().splitlines() if l.strip() and not l.startswith("#")]
     env = dict(os.environ, LC_ALL="C", LANG="C")
     env.pop("LC_MESSAGES", None)
-    with tempfile.TemporaryDirectory() as state:
-        on_windows = answers(runner + [os.path.abspath(windows)], cases, env)
-        on_posix = answers([os.path.abspath(posix)], cases, dict(env, WINPORT_ROOT=state))
+    # Each side runs in a folder of its own holding the same files: what a case writes there
+    # stays apart.
+    with tempfile.TemporaryDirectory() as state, tempfile.TemporaryDirectory() as ours, \
+            tempfile.TemporaryDirectory() as theirs:
+        make_files(theirs, windows, posix)
+        make_files(ours, windows, posix)
+        on_windows = answers(runner + [os.path.abspath(windows)], cases, env, theirs)
+        on_posix = answers([os.path.abspath(posix)], cases, dict(env, WINPORT_ROOT=state), ours)
     known = known_differences()
     failures = 0
     for call in calls:

@@ -19,6 +19,7 @@
 //   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
 //   product CODE PROPERTY SIZE                              MsiGetProductInfoW (SIZE -1: no buffer)
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
+//   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
 #include <common-win32/platform.h>
 
 #include <algorithm>
@@ -182,6 +183,31 @@ LCID LcidOf(const std::string& name) {
 #endif
 }
 
+// One text buffer of MsiGetFileVersionW as a case gives it: "null" passes neither buffer nor
+// size, "~N" the size N without a buffer, N a buffer of N characters filled with '#'.
+class SizedBuffer {
+public:
+    explicit SizedBuffer(const Token& t)
+        : absent_(t.is_null), unbuffered_(!t.bytes.empty() && t.bytes[0] == '~'),
+          capacity_(static_cast<DWORD>(std::strtoul(t.bytes.c_str() + (unbuffered_ ? 1 : 0), nullptr, 0))),
+          size_(capacity_), text_(capacity_ + 1, L'#') {}
+    LPWSTR buffer() { return absent_ || unbuffered_ ? nullptr : &text_[0]; }
+    LPDWORD size() { return absent_ ? nullptr : &size_; }
+    // The size after the call, and what the buffer holds up to its NUL (or its end).
+    std::string Shown() const {
+        if (absent_) return "-";
+        if (unbuffered_) return std::to_string(size_);
+        std::size_t n = 0;
+        while (n < capacity_ && text_[n] != L'\0') ++n;
+        return std::to_string(size_) + " " + Show(text_.data(), n);
+    }
+
+private:
+    bool absent_, unbuffered_;
+    DWORD capacity_, size_;
+    std::wstring text_;
+};
+
 std::string Call(const std::string& function, std::vector<Token>& a) {
     auto arg = [&](std::size_t i) -> Token& {
         static Token none;
@@ -316,6 +342,12 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         const wchar_t c = arg(0).wide.empty() ? 0 : arg(0).wide[0];
         return std::string(IsCharAlphaW(c) ? "alpha" : "-") + (IsCharAlphaNumericW(c) ? " alnum" : " -") +
                (IsCharUpperW(c) ? " upper" : " -") + (IsCharLowerW(c) ? " lower" : " -");
+    }
+    if (function == "filever") {
+        SizedBuffer version(arg(1)), language(arg(2));
+        const UINT r = MsiGetFileVersionW(arg(0).is_null ? nullptr : arg(0).wide.c_str(), version.buffer(),
+                                          version.size(), language.buffer(), language.size());
+        return std::to_string(r) + " version " + version.Shown() + " language " + language.Shown();
     }
     return "unknown function";
 }
