@@ -64,7 +64,9 @@ UINT ReadVersion(const std::string& path, pe::FileVersion& version) {
     if (fd < 0) return ErrorFromErrno(errno, path);
     struct stat st;
     UINT rc = ERROR_FILE_INVALID;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        rc = ErrorFromErrno(errno, path);
+    } else if (S_ISDIR(st.st_mode)) {
         rc = ERROR_ACCESS_DENIED;
     } else if (S_ISREG(st.st_mode)) {
         FileSource source(fd, static_cast<std::uint64_t>(st.st_size));
