@@ -59,11 +59,14 @@ std::vector<std::uint16_t> PreferredLanguages() {
 // Reads the version of the file at `path`: 0, the open's Windows error (a folder cannot be
 // opened as a file: 5), or ERROR_FILE_INVALID.
 UINT ReadVersion(const std::string& path, pe::FileVersion& version) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // O_NONBLOCK: a FIFO must not hold the call up; it is no PE file anyway.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return ErrorFromErrno(errno, path);
     struct stat st;
     UINT rc = ERROR_FILE_INVALID;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        rc = ErrorFromErrno(errno, path);
+    } else if (S_ISDIR(st.st_mode)) {
         rc = ERROR_ACCESS_DENIED;
     } else if (S_ISREG(st.st_mode)) {
         FileSource source(fd, static_cast<std::uint64_t>(st.st_size));
