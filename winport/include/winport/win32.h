@@ -23,3 +23,4 @@
 #include <winport/msi.h>
 #include <winport/profile.h>
 #include <winport/computer.h>
+#include <winport/service.h>

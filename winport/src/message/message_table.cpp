@@ -63,6 +63,7 @@ constexpr Entry kMessages[] = {
     {120, L"This function is not supported on this system."},
     {122, L"The data area passed to a system call is too small."},
     {123, L"The filename, directory name, or volume label syntax is incorrect."},
+    {124, L"The system call level is not correct."},
     {126, L"The specified module could not be found."},
     {127, L"The specified procedure could not be found."},
     {145, L"The directory is not empty."},

@@ -1,0 +1,125 @@
+// POSIX emulation of the service database lock: one holder on the machine at a time, kept in
+// the store so that every process sees it, and given up when its holder ends. No library logic.
+#include <winport/errors.h>
+#include <winport/service.h>
+
+#include "core/calllog.h"
+#include "core/fault.h"
+#include "scm/scm_store.h"
+
+#include <atomic>
+#include <chrono>
+#include <unistd.h>
+
+using namespace winport::detail;
+using namespace winport::detail::scm;
+
+namespace {
+
+// The lock a handle stands for: which taking of the lock it was, so that an old handle cannot
+// release a lock taken again since.
+struct LockObject : KernelObject {
+    explicit LockObject(std::int64_t s) : KernelObject(HandleKind::Other), serial(s) {}
+    const std::int64_t serial;
+};
+
+std::int64_t NewSerial() {
+    static std::atomic<std::int64_t> counter{0};
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    return (static_cast<std::int64_t>(::getpid()) << 32) ^ now ^ ++counter;
+}
+
+}  // namespace
+
+extern "C" SC_LOCK WINAPI LockServiceDatabase(SC_HANDLE hSCManager) {
+    LogCall("LockServiceDatabase", [] { return std::string(); });
+    if (FaultPoint("LockServiceDatabase")) return nullptr;
+    auto manager = LookupHandleAs<ManagerObject>(hSCManager, HandleKind::ServiceManager);
+    if (!manager) return nullptr;
+    if ((manager->access & SC_MANAGER_LOCK) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    Session session;
+    if (session.store == nullptr) return nullptr;
+    Transaction transaction(*session.store);
+    if (!transaction.ok()) return nullptr;
+    {
+        Statement holder(*session.store, "SELECT pid FROM scm_lock WHERE id = 1");
+        if (holder.Step() && ProcessAlive(holder.Int(0))) {
+            SetLastError(ERROR_SERVICE_DATABASE_LOCKED);
+            return nullptr;
+        }
+    }
+    const std::int64_t serial = NewSerial();
+    Statement take(*session.store, "INSERT OR REPLACE INTO scm_lock (id, pid, serial) VALUES (1, ?, ?)");
+    take.Bind(1, static_cast<std::int64_t>(::getpid())).Bind(2, serial);
+    if (!take.Done()) {
+        SetLastError(StoreError(take.last_result()));
+        return nullptr;
+    }
+    if (!transaction.Commit()) return nullptr;
+    return RegisterHandle(std::make_shared<LockObject>(serial));
+}
+
+extern "C" BOOL WINAPI UnlockServiceDatabase(SC_LOCK ScLock) {
+    LogCall("UnlockServiceDatabase", [] { return std::string(); });
+    if (FaultPoint("UnlockServiceDatabase")) return FALSE;
+    auto object = LookupAnyHandle(ScLock);
+    auto lock = object && object->kind == HandleKind::Other ? std::dynamic_pointer_cast<LockObject>(object) : nullptr;
+    if (!lock) {
+        SetLastError(ERROR_INVALID_SERVICE_LOCK);
+        return FALSE;
+    }
+    Session session;
+    if (session.store == nullptr) return FALSE;
+    Statement release(*session.store, "DELETE FROM scm_lock WHERE id = 1 AND pid = ? AND serial = ?");
+    release.Bind(1, static_cast<std::int64_t>(::getpid())).Bind(2, lock->serial);
+    if (!release.Done()) {
+        SetLastError(StoreError(release.last_result()));
+        return FALSE;
+    }
+    lock.reset();
+    object.reset();
+    ReleaseHandle(ScLock);
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceStatus) {
+    LogCall("QueryServiceStatus", [] { return std::string(); });
+    if (FaultPoint("QueryServiceStatus")) return FALSE;
+    auto handle = LookupHandleAs<ServiceObject>(hService, HandleKind::Service);
+    if (!handle) return FALSE;
+    if ((handle->access & SERVICE_QUERY_STATUS) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (lpServiceStatus == nullptr) {
+        SetLastError(ERROR_INVALID_ADDRESS);
+        return FALSE;
+    }
+    Session session;
+    if (session.store == nullptr) return FALSE;
+    Transaction transaction(*session.store);
+    if (!transaction.ok()) return FALSE;
+    std::optional<Service> service = Load(*session.store, handle->folded);
+    if (!service) {
+        SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
+        return FALSE;
+    }
+    // A service whose process has ended without reporting STOPPED is stopped, with 1067.
+    if (service->pid != 0 && !ProcessAlive(service->pid)) {
+        if (service->status.dwCurrentState != SERVICE_STOPPED) {
+            service->status.dwCurrentState = SERVICE_STOPPED;
+            service->status.dwWin32ExitCode = ERROR_PROCESS_ABORTED;
+        }
+        service->status.dwControlsAccepted = 0;
+        service->status.dwCheckPoint = 0;
+        service->status.dwWaitHint = 0;
+        service->pid = 0;
+        if (!Save(*session.store, handle->folded, *service)) return FALSE;
+    }
+    if (!transaction.Commit()) return FALSE;
+    *lpServiceStatus = service->status;
+    return TRUE;
+}

@@ -1,0 +1,156 @@
+// The services' tables and the rows that hold one service.
+#include "scm/scm_store.h"
+
+#include <winport/errors.h>
+
+#include "core/text.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace winport::detail::scm {
+namespace {
+
+const char kSchema[] = R"sql(
+CREATE TABLE IF NOT EXISTS scm_service (
+    folded TEXT PRIMARY KEY, name TEXT NOT NULL, display TEXT NOT NULL, display_folded TEXT NOT NULL,
+    type INTEGER NOT NULL, start INTEGER NOT NULL, error INTEGER NOT NULL, binary TEXT NOT NULL,
+    grp TEXT NOT NULL, dependencies BLOB NOT NULL, account TEXT NOT NULL, description TEXT NOT NULL,
+    state INTEGER NOT NULL, accepted INTEGER NOT NULL, exit_code INTEGER NOT NULL, specific INTEGER NOT NULL,
+    checkpoint INTEGER NOT NULL, wait_hint INTEGER NOT NULL, pid INTEGER NOT NULL, delete_pending INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS scm_open (
+    pid INTEGER NOT NULL, folded TEXT NOT NULL, count INTEGER NOT NULL, PRIMARY KEY (pid, folded));
+CREATE TABLE IF NOT EXISTS scm_lock (
+    id INTEGER PRIMARY KEY CHECK (id = 1), pid INTEGER NOT NULL, serial INTEGER NOT NULL);
+)sql";
+
+std::recursive_mutex& SessionMutex() {
+    static auto* m = new std::recursive_mutex;
+    return *m;
+}
+
+// Dependencies are kept as UTF-8 names, each ended by a NUL.
+std::string PackNames(const std::vector<std::wstring>& names) {
+    std::string packed;
+    for (const std::wstring& name : names) packed += ToUtf8(name) + '\0';
+    return packed;
+}
+
+std::vector<std::wstring> UnpackNames(const std::string& packed) {
+    std::vector<std::wstring> names;
+    for (std::size_t start = 0; start < packed.size();) {
+        const std::size_t end = packed.find('\0', start);
+        names.push_back(FromUtf8(packed.substr(start, end - start)));
+        start = end == std::string::npos ? packed.size() : end + 1;
+    }
+    return names;
+}
+
+}  // namespace
+
+Session::Session() : lock_(SessionMutex()) {
+    Store* opened = Store::Get();
+    if (opened != nullptr && opened->EnsureSchema("scm", kSchema)) store = opened;
+}
+
+std::wstring Folded(const std::wstring& name) { return FoldCase(name); }
+
+bool ProcessAlive(std::int64_t pid) {
+    return pid > 0 && (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+std::optional<Service> Load(Store& store, const std::wstring& folded) {
+    Statement q(store,
+                "SELECT name, display, type, start, error, binary, grp, dependencies, account, description, state, "
+                "accepted, exit_code, specific, checkpoint, wait_hint, pid, delete_pending FROM scm_service "
+                "WHERE folded = ?");
+    q.Bind(1, ToUtf8(folded));
+    if (!q.Step()) return std::nullopt;
+    Service s;
+    s.name = FromUtf8(q.Text(0));
+    s.display = FromUtf8(q.Text(1));
+    s.type = static_cast<DWORD>(q.Int(2));
+    s.start = static_cast<DWORD>(q.Int(3));
+    s.error = static_cast<DWORD>(q.Int(4));
+    s.binary = FromUtf8(q.Text(5));
+    s.group = FromUtf8(q.Text(6));
+    s.dependencies = UnpackNames(q.Blob(7));
+    s.account = FromUtf8(q.Text(8));
+    s.description = FromUtf8(q.Text(9));
+    s.status.dwServiceType = s.type;
+    s.status.dwCurrentState = static_cast<DWORD>(q.Int(10));
+    s.status.dwControlsAccepted = static_cast<DWORD>(q.Int(11));
+    s.status.dwWin32ExitCode = static_cast<DWORD>(q.Int(12));
+    s.status.dwServiceSpecificExitCode = static_cast<DWORD>(q.Int(13));
+    s.status.dwCheckPoint = static_cast<DWORD>(q.Int(14));
+    s.status.dwWaitHint = static_cast<DWORD>(q.Int(15));
+    s.pid = q.Int(16);
+    s.delete_pending = q.Int(17) != 0;
+    return s;
+}
+
+bool Save(Store& store, const std::wstring& folded, const Service& s) {
+    Statement q(store,
+                "INSERT OR REPLACE INTO scm_service (folded, name, display, display_folded, type, start, error, "
+                "binary, grp, dependencies, account, description, state, accepted, exit_code, specific, checkpoint, "
+                "wait_hint, pid, delete_pending) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const std::string packed = PackNames(s.dependencies);
+    q.Bind(1, ToUtf8(folded)).Bind(2, ToUtf8(s.name)).Bind(3, ToUtf8(s.display)).Bind(4, ToUtf8(Folded(s.display)));
+    q.Bind(5, s.type).Bind(6, s.start).Bind(7, s.error).Bind(8, ToUtf8(s.binary)).Bind(9, ToUtf8(s.group));
+    q.BindBlob(10, packed.data(), packed.size()).Bind(11, ToUtf8(s.account)).Bind(12, ToUtf8(s.description));
+    q.Bind(13, s.status.dwCurrentState).Bind(14, s.status.dwControlsAccepted).Bind(15, s.status.dwWin32ExitCode);
+    q.Bind(16, s.status.dwServiceSpecificExitCode).Bind(17, s.status.dwCheckPoint).Bind(18, s.status.dwWaitHint);
+    q.Bind(19, s.pid).Bind(20, s.delete_pending ? 1 : 0);
+    if (!q.Done()) {
+        SetLastError(StoreError(q.last_result()));
+        return false;
+    }
+    return true;
+}
+
+bool Remove(Store& store, const std::wstring& folded) {
+    Statement service(store, "DELETE FROM scm_service WHERE folded = ?");
+    Statement handles(store, "DELETE FROM scm_open WHERE folded = ?");
+    service.Bind(1, ToUtf8(folded));
+    handles.Bind(1, ToUtf8(folded));
+    return service.Done() && handles.Done();
+}
+
+bool DisplayNameTaken(Store& store, const std::wstring& display, const std::wstring& except_folded) {
+    Statement q(store, "SELECT 1 FROM scm_service WHERE (display_folded = ?1 OR folded = ?1) AND folded <> ?2");
+    q.Bind(1, ToUtf8(Folded(display))).Bind(2, ToUtf8(except_folded));
+    return q.Step();
+}
+
+bool CountHandle(Store& store, const std::wstring& folded, int delta) {
+    Statement q(store,
+                "INSERT INTO scm_open (pid, folded, count) VALUES (?1, ?2, ?3) "
+                "ON CONFLICT (pid, folded) DO UPDATE SET count = count + ?3");
+    q.Bind(1, static_cast<std::int64_t>(::getpid())).Bind(2, ToUtf8(folded)).Bind(3, delta);
+    Statement empty(store, "DELETE FROM scm_open WHERE count <= 0");
+    return q.Done() && empty.Done();
+}
+
+std::int64_t LiveHandles(Store& store, const std::wstring& folded) {
+    Statement q(store, "SELECT pid, count FROM scm_open WHERE folded = ?");
+    q.Bind(1, ToUtf8(folded));
+    std::int64_t live = 0;
+    while (q.Step())
+        if (ProcessAlive(q.Int(0))) live += q.Int(1);
+    return live;
+}
+
+ServiceObject::~ServiceObject() {
+    Session session;
+    if (session.store == nullptr) return;
+    Transaction transaction(*session.store);
+    if (!transaction.ok() || !CountHandle(*session.store, folded, -1)) return;
+    // A service marked for deletion goes with the last handle on it, once it has stopped.
+    const std::optional<Service> service = Load(*session.store, folded);
+    if (service && service->delete_pending && service->status.dwCurrentState == SERVICE_STOPPED &&
+        LiveHandles(*session.store, folded) == 0)
+        Remove(*session.store, folded);
+    transaction.Commit();
+}
+
+}  // namespace winport::detail::scm

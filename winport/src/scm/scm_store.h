@@ -1,0 +1,64 @@
+// The services' tables in system.db, shared by every process: each service's configuration and
+// status, the handles each process holds open on it (a service marked for deletion goes once
+// none is left), and the database lock.
+#pragma once
+
+#include <winport/service.h>
+
+#include "core/handles.h"
+#include "core/store.h"
+
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace winport::detail::scm {
+
+struct Service {
+    std::wstring name, display, binary, group, account, description;
+    std::vector<std::wstring> dependencies;
+    DWORD type = 0, start = 0, error = 0;
+    SERVICE_STATUS status{};
+    std::int64_t pid = 0;  // the service process, while it runs
+    bool delete_pending = false;
+};
+
+// The manager and service handles: what was asked for, and which service.
+struct ManagerObject : KernelObject {
+    explicit ManagerObject(DWORD a) : KernelObject(HandleKind::ServiceManager), access(a) {}
+    const DWORD access;
+};
+struct ServiceObject : KernelObject {
+    ServiceObject(std::wstring f, DWORD a) : KernelObject(HandleKind::Service), folded(std::move(f)), access(a) {}
+    ~ServiceObject() override;  // counts the handle out, and removes a deleted service with its last one
+    const std::wstring folded;
+    const DWORD access;
+};
+
+// One control-manager call's hold on the store: the process-wide lock (one connection serves
+// every thread) and the schema. `store` is null, with the last error set, when it cannot open.
+class Session {
+public:
+    Session();
+    Store* store = nullptr;
+
+private:
+    std::lock_guard<std::recursive_mutex> lock_;
+};
+
+std::wstring Folded(const std::wstring& name);
+std::optional<Service> Load(Store& store, const std::wstring& folded);
+bool Save(Store& store, const std::wstring& folded, const Service& service);  // insert or replace
+bool Remove(Store& store, const std::wstring& folded);
+// Another service already shown under this display name (names and display names share one
+// space on Windows).
+bool DisplayNameTaken(Store& store, const std::wstring& display, const std::wstring& except_folded);
+// The handles this process holds open on a service, counted across processes; a process that
+// has ended holds none.
+bool CountHandle(Store& store, const std::wstring& folded, int delta);
+std::int64_t LiveHandles(Store& store, const std::wstring& folded);
+
+bool ProcessAlive(std::int64_t pid);
+
+}  // namespace winport::detail::scm
