@@ -10,6 +10,7 @@
 #include "scm/scm_store.h"
 
 #include <cstring>
+#include <functional>
 #include <unistd.h>
 
 using namespace winport::detail;
@@ -72,6 +73,25 @@ bool ValidTypes(DWORD type, DWORD start, DWORD error) {
 SC_HANDLE NewServiceHandle(Store& store, const std::wstring& folded, DWORD access) {
     if (!CountHandle(store, folded, 1)) return nullptr;
     return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ServiceObject>(folded, access)));
+}
+
+// Changes the service a handle refers to in one transaction: `change` gives 0 to save what it
+// changed, kUnchanged to save nothing, or the error to fail with. A service marked for
+// deletion takes no change.
+constexpr DWORD kUnchanged = 0xFFFFFFFF;
+BOOL ChangeService(const ServiceObject& handle, const std::function<DWORD(Store&, Service&)>& change) {
+    Session session;
+    if (session.store == nullptr) return FALSE;
+    Transaction transaction(*session.store);
+    if (!transaction.ok()) return FALSE;
+    std::optional<Service> service = Load(*session.store, handle.folded);
+    if (!service) return FailBool(ERROR_SERVICE_DOES_NOT_EXIST);
+    if (service->delete_pending) return FailBool(ERROR_SERVICE_MARKED_FOR_DELETE);
+    const DWORD result = change(*session.store, *service);
+    if (result == kUnchanged) return TRUE;
+    if (result != ERROR_SUCCESS) return FailBool(result);
+    if (!Save(*session.store, handle.folded, *service)) return FALSE;
+    return transaction.Commit();
 }
 
 }  // namespace
@@ -163,17 +183,11 @@ extern "C" BOOL WINAPI DeleteService(SC_HANDLE hService) {
     if (FaultPoint("DeleteService")) return FALSE;
     auto handle = ServiceHandle(hService, DELETE);
     if (!handle) return FALSE;
-    Session session;
-    if (session.store == nullptr) return FALSE;
-    Transaction transaction(*session.store);
-    if (!transaction.ok()) return FALSE;
-    std::optional<Service> service = Load(*session.store, handle->folded);
-    if (!service) return FailBool(ERROR_SERVICE_DOES_NOT_EXIST);
-    if (service->delete_pending) return FailBool(ERROR_SERVICE_MARKED_FOR_DELETE);
     // Marked only: the service goes when it has stopped and its last handle is closed.
-    service->delete_pending = true;
-    if (!Save(*session.store, handle->folded, *service)) return FALSE;
-    return transaction.Commit();
+    return ChangeService(*handle, [](Store&, Service& service) {
+        service.delete_pending = true;
+        return static_cast<DWORD>(ERROR_SUCCESS);
+    });
 }
 
 extern "C" BOOL WINAPI CloseServiceHandle(SC_HANDLE hSCObject) {
@@ -238,38 +252,32 @@ extern "C" BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceT
     if (FaultPoint("ChangeServiceConfigW")) return FALSE;
     auto handle = ServiceHandle(hService, SERVICE_CHANGE_CONFIG);
     if (!handle) return FALSE;
-    Session session;
-    if (session.store == nullptr) return FALSE;
-    Transaction transaction(*session.store);
-    if (!transaction.ok()) return FALSE;
-    std::optional<Service> service = Load(*session.store, handle->folded);
-    if (!service) return FailBool(ERROR_SERVICE_DOES_NOT_EXIST);
-    if (service->delete_pending) return FailBool(ERROR_SERVICE_MARKED_FOR_DELETE);
-    auto keep = [](DWORD given, DWORD current) { return given == SERVICE_NO_CHANGE ? current : given; };
-    const DWORD type = keep(dwServiceType, service->type), start = keep(dwStartType, service->start),
-                error = keep(dwErrorControl, service->error);
-    if (!ValidTypes(type, start, error) || lpdwTagId != nullptr ||
-        (lpBinaryPathName != nullptr && *lpBinaryPathName == L'\0'))
-        return FailBool(ERROR_INVALID_PARAMETER);
-    if (lpDisplayName != nullptr && *lpDisplayName != L'\0') {
-        if (std::wcslen(lpDisplayName) > kMaxName) return FailBool(ERROR_INVALID_NAME);
-        if (DisplayNameTaken(*session.store, lpDisplayName, handle->folded)) return FailBool(ERROR_DUPLICATE_SERVICE_NAME);
-        service->display = lpDisplayName;
-    }
-    if (lpDependencies != nullptr) {
-        service->dependencies = Names(lpDependencies);
-        for (const std::wstring& dependency : service->dependencies)
-            if (Folded(dependency) == handle->folded) return FailBool(ERROR_CIRCULAR_DEPENDENCY);
-    }
-    service->type = type;
-    service->status.dwServiceType = type;
-    service->start = start;
-    service->error = error;
-    if (lpBinaryPathName != nullptr) service->binary = lpBinaryPathName;
-    if (lpLoadOrderGroup != nullptr) service->group = lpLoadOrderGroup;
-    if (lpServiceStartName != nullptr) service->account = lpServiceStartName;
-    if (!Save(*session.store, handle->folded, *service)) return FALSE;
-    return transaction.Commit();
+    return ChangeService(*handle, [&](Store& store, Service& service) -> DWORD {
+        auto keep = [](DWORD given, DWORD current) { return given == SERVICE_NO_CHANGE ? current : given; };
+        const DWORD type = keep(dwServiceType, service.type), start = keep(dwStartType, service.start),
+                    error = keep(dwErrorControl, service.error);
+        if (!ValidTypes(type, start, error) || lpdwTagId != nullptr ||
+            (lpBinaryPathName != nullptr && *lpBinaryPathName == L'\0'))
+            return ERROR_INVALID_PARAMETER;
+        if (lpDisplayName != nullptr && *lpDisplayName != L'\0') {
+            if (std::wcslen(lpDisplayName) > kMaxName) return ERROR_INVALID_NAME;
+            if (DisplayNameTaken(store, lpDisplayName, handle->folded)) return ERROR_DUPLICATE_SERVICE_NAME;
+            service.display = lpDisplayName;
+        }
+        if (lpDependencies != nullptr) {
+            service.dependencies = Names(lpDependencies);
+            for (const std::wstring& dependency : service.dependencies)
+                if (Folded(dependency) == handle->folded) return ERROR_CIRCULAR_DEPENDENCY;
+        }
+        service.type = type;
+        service.status.dwServiceType = type;
+        service.start = start;
+        service.error = error;
+        if (lpBinaryPathName != nullptr) service.binary = lpBinaryPathName;
+        if (lpLoadOrderGroup != nullptr) service.group = lpLoadOrderGroup;
+        if (lpServiceStartName != nullptr) service.account = lpServiceStartName;
+        return ERROR_SUCCESS;
+    });
 }
 
 extern "C" BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPVOID lpInfo) {
@@ -280,17 +288,11 @@ extern "C" BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLev
     // The description is the one further setting winport keeps.
     if (dwInfoLevel != SERVICE_CONFIG_DESCRIPTION) return FailBool(ERROR_INVALID_LEVEL);
     if (lpInfo == nullptr) return FailBool(ERROR_INVALID_ADDRESS);
-    Session session;
-    if (session.store == nullptr) return FALSE;
-    Transaction transaction(*session.store);
-    if (!transaction.ok()) return FALSE;
-    std::optional<Service> service = Load(*session.store, handle->folded);
-    if (!service) return FailBool(ERROR_SERVICE_DOES_NOT_EXIST);
-    if (service->delete_pending) return FailBool(ERROR_SERVICE_MARKED_FOR_DELETE);
     // A null description changes nothing; an empty one removes it.
     const LPWSTR description = static_cast<LPSERVICE_DESCRIPTIONW>(lpInfo)->lpDescription;
-    if (description == nullptr) return TRUE;
-    service->description = description;
-    if (!Save(*session.store, handle->folded, *service)) return FALSE;
-    return transaction.Commit();
+    return ChangeService(*handle, [description](Store&, Service& service) {
+        if (description == nullptr) return kUnchanged;
+        service.description = description;
+        return static_cast<DWORD>(ERROR_SUCCESS);
+    });
 }
