@@ -27,6 +27,8 @@ WINPORT_API int _wtoi(const wchar_t* str);
 WINPORT_API long _wtol(const wchar_t* str);
 WINPORT_API std::int64_t _wcstoi64(const wchar_t* str, wchar_t** end, int base);
 WINPORT_API std::int64_t _wtoi64(const wchar_t* str);
+// Compares without regard to the case of ASCII letters, as the runtime does in the "C" locale.
+WINPORT_API int _wcsicmp(const wchar_t* a, const wchar_t* b);
 
 // Path splitting and joining with the runtime's conventions (see crt_path.cpp): 0 on success,
 // EINVAL for a missing path or a buffer whose pointer and size disagree, ERANGE (all outputs

@@ -30,3 +30,12 @@ extern "C" std::int64_t _wcstoi64(const wchar_t* str, wchar_t** end, int base) {
 }
 
 extern "C" std::int64_t _wtoi64(const wchar_t* str) { return str ? std::wcstoll(str, nullptr, 10) : 0; }
+
+extern "C" int _wcsicmp(const wchar_t* a, const wchar_t* b) {
+    auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; };
+    for (;; ++a, ++b) {
+        const wchar_t x = lower(*a), y = lower(*b);
+        if (x != y) return x < y ? -1 : 1;
+        if (x == L'\0') return 0;
+    }
+}

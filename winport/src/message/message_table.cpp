@@ -127,6 +127,7 @@ constexpr Entry kMessages[] = {
     {1077, L"No attempts to start the service have been made since the last boot."},
     {1078, L"The name is already in use as either a service name or a service display name."},
     {1113, L"No mapping for the Unicode character exists in the target multi-byte code page."},
+    {1160, L"The indicated source element has no media."},
     {1168, L"Element not found."},
     {1223, L"The operation was canceled by the user."},
     {1300, L"Not all privileges or groups referenced are assigned to the caller."},
