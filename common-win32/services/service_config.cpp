@@ -29,6 +29,26 @@ using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceH
 // The first block tried; a larger record is asked again with the size the platform reports.
 constexpr DWORD kFirstRecordBytes = 1024;
 
+// A service opened with every right, and its configuration record.
+struct OpenedService {
+    ServiceHandle manager, service;
+    Record record;
+    DWORD record_bytes = 0;
+};
+
+// Opens the control manager and the service and reads the record: 0, or the Windows error of
+// the step that failed (the handles opened so far close with `opened`).
+DWORD OpenAndRead(const wchar_t* name, OpenedService& opened) {
+    opened.manager.reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!opened.manager) return GetLastError();
+    opened.service.reset(OpenServiceW(opened.manager.get(), name, SERVICE_ALL_ACCESS));
+    if (!opened.service) return GetLastError();
+    QUERY_SERVICE_CONFIGW* raw = nullptr;
+    if (!queryServiceConfig(opened.service.get(), &raw, &opened.record_bytes)) return GetLastError();
+    opened.record.reset(raw);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 int queryServiceConfig(SC_HANDLE service, QUERY_SERVICE_CONFIGW** config, DWORD* size) {
@@ -50,18 +70,13 @@ int queryServiceConfig(SC_HANDLE service, QUERY_SERVICE_CONFIGW** config, DWORD*
 
 unsigned long AddServiceDependency(const wchar_t* service, const wchar_t* dependency) {
     if (service == nullptr || dependency == nullptr) return ERROR_SOURCE_ELEMENT_EMPTY;
-    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return GetLastError();
-    ServiceHandle opened(OpenServiceW(manager.get(), service, SERVICE_ALL_ACCESS));
-    if (!opened) return GetLastError();
-    QUERY_SERVICE_CONFIGW* raw = nullptr;
-    DWORD record_bytes = 0;
-    if (!queryServiceConfig(opened.get(), &raw, &record_bytes)) return GetLastError();
-    const Record record(raw);
+    OpenedService opened;
+    if (const DWORD error = OpenAndRead(service, opened)) return error;
     // Opened only to prove that a service of that name exists.
-    if (!ServiceHandle(OpenServiceW(manager.get(), dependency, SERVICE_ALL_ACCESS))) return GetLastError();
+    if (!ServiceHandle(OpenServiceW(opened.manager.get(), dependency, SERVICE_ALL_ACCESS))) return GetLastError();
+    const Record& record = opened.record;
 
-    const std::size_t bytes = record_bytes + 2 * (std::wcslen(dependency) + 1);
+    const std::size_t bytes = opened.record_bytes + 2 * (std::wcslen(dependency) + 1);
     std::unique_ptr<wchar_t[]> list(new wchar_t[bytes / sizeof(wchar_t) + 1]());
     const std::size_t capacity = bytes / sizeof(wchar_t);
     std::size_t used = 0;
@@ -75,7 +90,7 @@ unsigned long AddServiceDependency(const wchar_t* service, const wchar_t* depend
     }
     // The zeros of the block end the new name and the list.
     std::wmemcpy(list.get() + used, dependency, std::min(std::wcslen(dependency), capacity - used));
-    if (!ChangeServiceConfigW(opened.get(), record->dwServiceType, record->dwStartType, record->dwErrorControl,
+    if (!ChangeServiceConfigW(opened.service.get(), record->dwServiceType, record->dwStartType, record->dwErrorControl,
                               nullptr, nullptr, nullptr, list.get(), nullptr, nullptr, record->lpDisplayName))
         return GetLastError();
     return ERROR_SUCCESS;
@@ -104,14 +119,9 @@ int changeServiceConfigBinaryPath(const wchar_t* service, const wchar_t* binaryP
 }
 
 unsigned long GetServiceBinaryPath(const wchar_t* service, wchar_t* buffer, unsigned int* size) {
-    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return GetLastError();
-    ServiceHandle opened(OpenServiceW(manager.get(), service, SERVICE_ALL_ACCESS));
-    if (!opened) return GetLastError();
-    QUERY_SERVICE_CONFIGW* raw = nullptr;
-    DWORD record_bytes = 0;
-    if (!queryServiceConfig(opened.get(), &raw, &record_bytes)) return GetLastError();
-    const Record record(raw);
+    OpenedService opened;
+    if (const DWORD error = OpenAndRead(service, opened)) return error;
+    const Record& record = opened.record;
     const wchar_t* path = record->lpBinaryPathName != nullptr ? record->lpBinaryPathName : L"";
     const std::size_t length = std::wcslen(path);
     if (size != nullptr) {
