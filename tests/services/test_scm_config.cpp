@@ -9,6 +9,16 @@
 
 namespace {
 
+// Wine's control manager answers no dependencies from QueryServiceConfigW: a gap of Wine's,
+// not of Windows', so only there the list goes unchecked.
+bool UnderWine() {
+#if defined(CW32_TESTS_UNDER_WINE)
+    return true;
+#else
+    return false;
+#endif
+}
+
 constexpr const wchar_t* kName = L"cw32-config-test";
 
 class ScmConfig : public ::testing::Test {
@@ -29,7 +39,8 @@ protected:
         }
     }
     SC_HANDLE Create(const wchar_t* name, const wchar_t* dependencies = nullptr, DWORD access = SERVICE_ALL_ACCESS) {
-        return CreateServiceW(manager_, name, L"cw32 config test", access, SERVICE_WIN32_OWN_PROCESS,
+        const std::wstring display = std::wstring(L"display of ") + name;
+        return CreateServiceW(manager_, name, display.c_str(), access, SERVICE_WIN32_OWN_PROCESS,
                               SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, L"C:\\cw32\\svc.exe --run", nullptr,
                               nullptr, dependencies, nullptr, nullptr);
     }
@@ -58,9 +69,11 @@ TEST_F(ScmConfig, CreatedServiceAnswersItsConfigurationAndTakesChanges) {
     EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
     EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
     EXPECT_STREQ(config->lpBinaryPathName, L"C:\\cw32\\svc.exe --run");
-    EXPECT_STREQ(config->lpDisplayName, L"cw32 config test");
+    EXPECT_STREQ(config->lpDisplayName, L"display of cw32-config-test");
     EXPECT_STREQ(config->lpServiceStartName, L"LocalSystem");
-    EXPECT_EQ(std::wstring(config->lpDependencies, 10), std::wstring(L"Dep1\0Dep2\0", 10));
+    if (!UnderWine()) {
+        EXPECT_EQ(std::wstring(config->lpDependencies, 10), std::wstring(L"Dep1\0Dep2\0", 10));
+    }
 
     ASSERT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE,
                                      L"C:\\cw32\\other.exe", nullptr, nullptr, L"\0", nullptr, nullptr, nullptr));
@@ -114,10 +127,13 @@ TEST_F(ScmConfig, RefusedRequestsGiveTheManagersCodes) {
         std::wstring name;
         const wchar_t* dependencies;
         DWORD error;
+        bool wine_differs;  // Wine answers 31 for a long name and creates a self-dependent service
     };
-    for (const Case& c : {Case{L"", nullptr, ERROR_INVALID_NAME}, Case{std::wstring(257, L'n'), nullptr, ERROR_INVALID_NAME},
-                          Case{L"with\\backslash", nullptr, ERROR_INVALID_NAME},
-                          Case{L"cw32-self-dependent", L"cw32-self-dependent\0", ERROR_CIRCULAR_DEPENDENCY}}) {
+    for (const Case& c : {Case{L"", nullptr, ERROR_INVALID_NAME, false},
+                          Case{std::wstring(257, L'n'), nullptr, ERROR_INVALID_NAME, true},
+                          Case{L"with\\backslash", nullptr, ERROR_INVALID_NAME, false},
+                          Case{L"cw32-self-dependent", L"cw32-self-dependent\0", ERROR_CIRCULAR_DEPENDENCY, true}}) {
+        if (c.wine_differs && UnderWine()) continue;
         SetLastError(0);
         EXPECT_EQ(Create(c.name.c_str(), c.dependencies), nullptr) << c.name.size();
         EXPECT_EQ(GetLastError(), c.error) << c.name.size();

@@ -52,6 +52,9 @@ protected:
 };
 
 TEST_F(ServiceConfig, DependenciesAreAddedOnceWhateverTheirCase) {
+#if defined(CW32_TESTS_UNDER_WINE)
+    GTEST_SKIP() << "Wine's control manager answers no dependencies from QueryServiceConfigW";
+#endif
     EXPECT_EQ(AddServiceDependency(kService, kDependency), 0u);
     EXPECT_EQ(Dependencies(), std::wstring(kDependency) + L";");
     EXPECT_EQ(AddServiceDependency(kService, L"CW32-CONFIG-DEP"), 0u);
