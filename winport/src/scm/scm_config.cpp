@@ -38,21 +38,11 @@ bool ValidName(LPCWSTR name) {
 }
 
 std::shared_ptr<ManagerObject> Manager(SC_HANDLE handle, DWORD needed) {
-    auto manager = LookupHandleAs<ManagerObject>(handle, HandleKind::ServiceManager);
-    if (manager && (manager->access & needed) != needed) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    return manager;
+    return Granted<ManagerObject>(handle, HandleKind::ServiceManager, needed);
 }
 
 std::shared_ptr<ServiceObject> ServiceHandle(SC_HANDLE handle, DWORD needed) {
-    auto service = LookupHandleAs<ServiceObject>(handle, HandleKind::Service);
-    if (service && (service->access & needed) != needed) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    return service;
+    return Granted<ServiceObject>(handle, HandleKind::Service, needed);
 }
 
 // A multi-string ("a\0b\0\0") as its names; null or "" is none.

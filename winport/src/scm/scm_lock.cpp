@@ -34,12 +34,7 @@ std::int64_t NewSerial() {
 extern "C" SC_LOCK WINAPI LockServiceDatabase(SC_HANDLE hSCManager) {
     LogCall("LockServiceDatabase", [] { return std::string(); });
     if (FaultPoint("LockServiceDatabase")) return nullptr;
-    auto manager = LookupHandleAs<ManagerObject>(hSCManager, HandleKind::ServiceManager);
-    if (!manager) return nullptr;
-    if ((manager->access & SC_MANAGER_LOCK) == 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
+    if (!Granted<ManagerObject>(hSCManager, HandleKind::ServiceManager, SC_MANAGER_LOCK)) return nullptr;
     Session session;
     if (session.store == nullptr) return nullptr;
     Transaction transaction(*session.store);
@@ -82,44 +77,5 @@ extern "C" BOOL WINAPI UnlockServiceDatabase(SC_LOCK ScLock) {
     lock.reset();
     object.reset();
     ReleaseHandle(ScLock);
-    return TRUE;
-}
-
-extern "C" BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceStatus) {
-    LogCall("QueryServiceStatus", [] { return std::string(); });
-    if (FaultPoint("QueryServiceStatus")) return FALSE;
-    auto handle = LookupHandleAs<ServiceObject>(hService, HandleKind::Service);
-    if (!handle) return FALSE;
-    if ((handle->access & SERVICE_QUERY_STATUS) == 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (lpServiceStatus == nullptr) {
-        SetLastError(ERROR_INVALID_ADDRESS);
-        return FALSE;
-    }
-    Session session;
-    if (session.store == nullptr) return FALSE;
-    Transaction transaction(*session.store);
-    if (!transaction.ok()) return FALSE;
-    std::optional<Service> service = Load(*session.store, handle->folded);
-    if (!service) {
-        SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
-        return FALSE;
-    }
-    // A service whose process has ended without reporting STOPPED is stopped, with 1067.
-    if (service->pid != 0 && !ProcessAlive(service->pid)) {
-        if (service->status.dwCurrentState != SERVICE_STOPPED) {
-            service->status.dwCurrentState = SERVICE_STOPPED;
-            service->status.dwWin32ExitCode = ERROR_PROCESS_ABORTED;
-        }
-        service->status.dwControlsAccepted = 0;
-        service->status.dwCheckPoint = 0;
-        service->status.dwWaitHint = 0;
-        service->pid = 0;
-        if (!Save(*session.store, handle->folded, *service)) return FALSE;
-    }
-    if (!transaction.Commit()) return FALSE;
-    *lpServiceStatus = service->status;
     return TRUE;
 }

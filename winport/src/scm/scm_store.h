@@ -3,6 +3,7 @@
 // none is left), and the database lock.
 #pragma once
 
+#include <winport/errors.h>
 #include <winport/service.h>
 
 #include "core/handles.h"
@@ -35,6 +36,18 @@ struct ServiceObject : KernelObject {
     const std::wstring folded;
     const DWORD access;
 };
+
+// The object behind a manager or service handle, or null with the last error set: 6 for a
+// handle of another kind, 5 for one not opened with every right in `needed`.
+template <class T>
+std::shared_ptr<T> Granted(const void* handle, HandleKind kind, DWORD needed) {
+    std::shared_ptr<T> object = LookupHandleAs<T>(handle, kind);
+    if (object && (object->access & needed) != needed) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return object;
+}
 
 // One control-manager call's hold on the store: the process-wide lock (one connection serves
 // every thread) and the schema. `store` is null, with the last error set, when it cannot open.
