@@ -18,13 +18,7 @@ struct FreeRecord {
 };
 using Record = std::unique_ptr<QUERY_SERVICE_CONFIGW, FreeRecord>;
 
-// A control-manager handle, closed with CloseServiceHandle when it goes out of scope.
-struct ServiceHandleCloser {
-    void operator()(SC_HANDLE handle) const {
-        if (handle != nullptr) CloseServiceHandle(handle);
-    }
-};
-using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
+using ServiceHandle = cw32::UniqueServiceHandle;
 
 // The first block tried; a larger record is asked again with the size the platform reports.
 constexpr DWORD kFirstRecordBytes = 1024;

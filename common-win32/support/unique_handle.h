@@ -86,10 +86,18 @@ struct LocalMemoryTraits {
     static bool IsValid(Handle h) { return h != nullptr; }
     static bool Close(Handle h) { return LocalFree(reinterpret_cast<HLOCAL>(h)) == nullptr; }
 };
+// A control-manager or service handle.
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return CloseServiceHandle(h) != FALSE; }
+};
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
+using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 template <class Pointer>
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits<Pointer>>;
 

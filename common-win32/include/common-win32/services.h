@@ -1,11 +1,46 @@
-// Windows services: the stored configuration of an installed service. None of these logs;
-// each reports through its result (and queryServiceConfig through the last error too), and
-// closes every handle it opened and releases the database lock it took on every path.
+// Windows services: starting and stopping with a logged wait on the status reports, creating,
+// deleting, disabling and checking a service, and its stored configuration. Every function
+// closes each handle it opened, exactly once, on every path, and never throws.
 #pragma once
 
 #include <common-win32/cstring.h>
 #include <common-win32/export.h>
+#include <common-win32/host.h>
 #include <common-win32/platform.h>
+
+// ---- Control with a logged wait --------------------------------------------------------------
+// Starts (`start` true) or stops the service, then polls its status every wait hint / 10 ms
+// (1 to 5 seconds) until it reaches RUNNING or STOPPED: 1 when it is there at the end, else 0.
+// A pending service whose check point does not move for twice its wait hint, or a wrong state
+// seen twice running, ends the wait with 0. There is no overall limit. Every step is logged.
+CW32_API int ControlNTService(const wchar_t* service, bool start, boost::shared_ptr<ILogger> logger);
+// ControlNTService with an overall limit: after `deadline_ms` milliseconds of waiting (0: none),
+// a wait that is still moving its check point ends with 0, and a line says why.
+CW32_API int ControlNTServiceEx(const wchar_t* service, bool start, unsigned long deadline_ms,
+                                boost::shared_ptr<ILogger> logger);
+// Stops the running services that depend on `service`, deepest first, then the service itself,
+// each through ControlNTServiceEx with the same lines: 1 when all of them are stopped, else 0
+// (the first failure ends the walk).
+CW32_API int StopNTServiceTree(const wchar_t* service, unsigned long deadline_ms,
+                               boost::shared_ptr<ILogger> logger);
+
+// ---- Lifecycle -----------------------------------------------------------------------------
+// Creates an own-process, auto-start service running as the local system account, with the
+// dependency list in the multi-string form (null: none) and the description (null: none).
+CW32_API bool CreateNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service, const wchar_t* display,
+                              const wchar_t* binaryPath, const wchar_t* dependencies, const wchar_t* description);
+// Marks the service for deletion; it goes once it has stopped and its last handle is closed.
+CW32_API bool DeleteNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service);
+// Stops the service (one that is not running counts as stopped) and sets it to disabled.
+CW32_API bool DisableNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service);
+// True when the service is RUNNING.
+CW32_API bool CheckNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service);
+// 0 when the service can be opened for reading, else the Windows error (1060: no such service).
+CW32_API long ServiceExists(boost::shared_ptr<ILogger> logger, CString service);
+
+// ---- Stored configuration (these do not log) ---------------------------------------------------
+// They report through their result (and queryServiceConfig through the last error too), and
+// release the database lock they took on every path.
 
 // Adds `dependency` to the service's dependency list: 0 (also when it is listed already, in any
 // letter case), 1160 for a null name, else the Windows error of the step that failed (1060 for
