@@ -48,6 +48,26 @@ WINPORT_API void StartCallLog();
 WINPORT_API void StopCallLog();
 WINPORT_API std::vector<std::string> CallLog();
 
+// ---- Scripted services ----------------------------------------------------------------------
+// One answer of QueryServiceStatus: the state, check point and wait hint reported, or, when
+// `error` is not 0, a failed query with that last error.
+struct ScriptedStatus {
+    DWORD state = 0;
+    DWORD check_point = 0;
+    DWORD wait_hint = 0;
+    DWORD error = 0;
+};
+// From now on, in this process, the installed service `name` (matched without case) answers
+// QueryServiceStatus from `answers` in order, the last one repeating; StartServiceW fails with
+// `start_error` unless it is 0, and ControlService fails with `control_error` unless it is 0 (on
+// success it fills the status with the answer the next query would give, without using it up).
+// Handles are still opened and checked as for any service; nothing is started or stopped.
+WINPORT_API void ScriptService(const wchar_t* name, std::vector<ScriptedStatus> answers, DWORD start_error = 0,
+                               DWORD control_error = 0);
+WINPORT_API void ClearScriptedServices();
+// How many QueryServiceStatus answers the scripted service has given so far.
+WINPORT_API std::size_t ScriptedQueriesAnswered(const wchar_t* name);
+
 // ---- System state --------------------------------------------------------------------------
 // Closes this process's connection to system.db, so the next call opens the store again
 // (after a test has pointed WINPORT_ROOT somewhere else).

@@ -5,6 +5,7 @@
 
 #include "core/calllog.h"
 #include "core/fault.h"
+#include "scm/scm_script.h"
 #include "scm/scm_store.h"
 
 using namespace winport::detail;
@@ -19,6 +20,7 @@ extern "C" BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS l
         SetLastError(ERROR_INVALID_ADDRESS);
         return FALSE;
     }
+    if (std::optional<BOOL> scripted = ScriptedQuery(handle->folded, lpServiceStatus)) return *scripted;
     Session session;
     if (session.store == nullptr) return FALSE;
     Transaction transaction(*session.store);
