@@ -2,9 +2,10 @@
 // winport's registry (POSIX build) and Wine's (mingw build under Wine): 10,000 keys with 5
 // values each are created, read back, enumerated and deleted below a key of the run's own.
 // Prints one line per phase: "phase=NAME calls=N seconds=S rate=R" (R: registry calls per second).
+#include "timed_phase.h"
+
 #include <common-win32/platform.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,16 +16,7 @@ namespace {
 constexpr int kKeys = 10000;
 constexpr int kValues = 5;
 
-struct Phase {
-    const char* name;
-    long calls = 0;
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    void Report() const {
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("phase=%s calls=%ld seconds=%.3f rate=%.0f\n", name, calls, seconds, calls / seconds);
-        std::fflush(stdout);
-    }
-};
+using Phase = cw32bench::TimedPhase;
 
 [[noreturn]] void Fail(const char* what, LONG rc) {
     std::fprintf(stderr, "registry-bench: %s failed with %ld\n", what, static_cast<long>(rc));
