@@ -62,7 +62,7 @@ bool ValidTypes(DWORD type, DWORD start, DWORD error) {
 // The handle on a service, counted in the store for the whole machine.
 SC_HANDLE NewServiceHandle(Store& store, const std::wstring& folded, DWORD access) {
     if (!CountHandle(store, folded, 1)) return nullptr;
-    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ServiceObject>(folded, access)));
+    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ServiceObject>(folded, ServiceRights(access))));
 }
 
 // Changes the service a handle refers to in one transaction: `change` gives 0 to save what it
@@ -95,7 +95,7 @@ extern "C" SC_HANDLE WINAPI OpenSCManagerW(LPCWSTR lpMachineName, LPCWSTR lpData
         return Fail(ERROR_INVALID_NAME);
     Session session;
     if (session.store == nullptr) return nullptr;
-    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ManagerObject>(dwDesiredAccess)));
+    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ManagerObject>(ManagerRights(dwDesiredAccess))));
 }
 
 extern "C" SC_HANDLE WINAPI OpenServiceW(SC_HANDLE hSCManager, LPCWSTR lpServiceName, DWORD dwDesiredAccess) {
