@@ -62,6 +62,14 @@ std::optional<BOOL> ScriptedQuery(const std::wstring& folded, SERVICE_STATUS* st
     return TRUE;
 }
 
+std::optional<DWORD> ScriptedState(const std::wstring& folded) {
+    Scripts& s = scripts();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto found = s.by_name.find(folded);
+    if (found == s.by_name.end()) return std::nullopt;
+    return Next(found->second).state;
+}
+
 std::optional<BOOL> ScriptedStart(const std::wstring& folded) {
     Scripts& s = scripts();
     std::lock_guard<std::mutex> lock(s.mutex);

@@ -14,13 +14,20 @@
 // A pending service whose check point does not move for twice its wait hint, or a wrong state
 // seen twice running, ends the wait with 0. There is no overall limit. Every step is logged.
 CW32_API int ControlNTService(const wchar_t* service, bool start, boost::shared_ptr<ILogger> logger);
+// When the first status query fails the state counts as 0 (neither pending, running nor
+// stopped), so the request is sent all the same.
 // ControlNTService with an overall limit: after `deadline_ms` milliseconds of waiting (0: none),
-// a wait that is still moving its check point ends with 0, and a line says why.
+// a wait that is still moving its check point ends with 0, and a line says why. The limit counts
+// slept milliseconds, as the stall limit does; the last sleep is cut short to end on it.
+// ControlNTService is this call with no limit.
 CW32_API int ControlNTServiceEx(const wchar_t* service, bool start, unsigned long deadline_ms,
                                 boost::shared_ptr<ILogger> logger);
-// Stops the running services that depend on `service`, deepest first, then the service itself,
-// each through ControlNTServiceEx with the same lines: 1 when all of them are stopped, else 0
-// (the first failure ends the walk).
+// Stops the running services that depend on `service` (directly or through others), deepest
+// first, then the service itself, each through ControlNTServiceEx with the same lines and its
+// own `deadline_ms`: 1 when all of them are stopped, else 0 (the first failure ends the walk).
+// The dependents come from EnumDependentServicesW (SERVICE_ACTIVE), whose order already puts
+// each service before those it depends on; when they cannot be listed an error line
+// ("ntservice Error: StopNTServiceTree: ...") gives the Windows error and nothing is stopped.
 CW32_API int StopNTServiceTree(const wchar_t* service, unsigned long deadline_ms,
                                boost::shared_ptr<ILogger> logger);
 
@@ -33,7 +40,7 @@ CW32_API bool CreateNTService(boost::shared_ptr<ILogger> logger, const wchar_t* 
 CW32_API bool DeleteNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service);
 // Stops the service (one that is not running counts as stopped) and sets it to disabled.
 CW32_API bool DisableNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service);
-// True when the service is RUNNING.
+// True when the service is RUNNING; false too when its status cannot be read (that is logged).
 CW32_API bool CheckNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service);
 // 0 when the service can be opened for reading, else the Windows error (1060: no such service).
 CW32_API long ServiceExists(boost::shared_ptr<ILogger> logger, CString service);

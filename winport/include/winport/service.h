@@ -39,6 +39,12 @@ typedef struct _SERVICE_DESCRIPTIONW {
     LPWSTR lpDescription;
 } SERVICE_DESCRIPTIONW, *LPSERVICE_DESCRIPTIONW;
 
+typedef struct _ENUM_SERVICE_STATUSW {
+    LPWSTR lpServiceName;
+    LPWSTR lpDisplayName;
+    SERVICE_STATUS ServiceStatus;
+} ENUM_SERVICE_STATUSW, *LPENUM_SERVICE_STATUSW;
+
 typedef void(WINAPI* LPSERVICE_MAIN_FUNCTIONW)(DWORD dwNumServicesArgs, LPWSTR* lpServiceArgVectors);
 typedef struct _SERVICE_TABLE_ENTRYW {
     LPWSTR lpServiceName;
@@ -83,6 +89,11 @@ typedef DWORD(WINAPI* LPHANDLER_FUNCTION_EX)(DWORD dwControl, DWORD dwEventType,
 #define SERVICE_CONTINUE_PENDING 0x00000005
 #define SERVICE_PAUSE_PENDING 0x00000006
 #define SERVICE_PAUSED 0x00000007
+
+// Which services an enumeration lists: those not stopped, those stopped, or all.
+#define SERVICE_ACTIVE 0x00000001
+#define SERVICE_INACTIVE 0x00000002
+#define SERVICE_STATE_ALL 0x00000003
 
 #define SERVICE_ACCEPT_STOP 0x00000001
 #define SERVICE_ACCEPT_PAUSE_CONTINUE 0x00000002
@@ -135,6 +146,11 @@ WINPORT_API BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwService
                                              LPCWSTR lpLoadOrderGroup, LPDWORD lpdwTagId, LPCWSTR lpDependencies,
                                              LPCWSTR lpServiceStartName, LPCWSTR lpPassword, LPCWSTR lpDisplayName);
 WINPORT_API BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPVOID lpInfo);
+// The services that depend on this one, directly or through others, each listed before the
+// services it depends on (the order to stop them in); the strings follow the array.
+WINPORT_API BOOL WINAPI EnumDependentServicesW(SC_HANDLE hService, DWORD dwServiceState,
+                                               LPENUM_SERVICE_STATUSW lpServices, DWORD cbBufSize,
+                                               LPDWORD pcbBytesNeeded, LPDWORD lpServicesReturned);
 WINPORT_API SC_LOCK WINAPI LockServiceDatabase(SC_HANDLE hSCManager);
 WINPORT_API BOOL WINAPI UnlockServiceDatabase(SC_LOCK ScLock);
 

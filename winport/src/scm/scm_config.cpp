@@ -62,7 +62,7 @@ bool ValidTypes(DWORD type, DWORD start, DWORD error) {
 // The handle on a service, counted in the store for the whole machine.
 SC_HANDLE NewServiceHandle(Store& store, const std::wstring& folded, DWORD access) {
     if (!CountHandle(store, folded, 1)) return nullptr;
-    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ServiceObject>(folded, access)));
+    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ServiceObject>(folded, ServiceRights(access))));
 }
 
 // Changes the service a handle refers to in one transaction: `change` gives 0 to save what it
@@ -95,7 +95,7 @@ extern "C" SC_HANDLE WINAPI OpenSCManagerW(LPCWSTR lpMachineName, LPCWSTR lpData
         return Fail(ERROR_INVALID_NAME);
     Session session;
     if (session.store == nullptr) return nullptr;
-    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ManagerObject>(dwDesiredAccess)));
+    return static_cast<SC_HANDLE>(RegisterHandle(std::make_shared<ManagerObject>(ManagerRights(dwDesiredAccess))));
 }
 
 extern "C" SC_HANDLE WINAPI OpenServiceW(SC_HANDLE hSCManager, LPCWSTR lpServiceName, DWORD dwDesiredAccess) {
@@ -181,14 +181,24 @@ extern "C" BOOL WINAPI DeleteService(SC_HANDLE hService) {
 }
 
 extern "C" BOOL WINAPI CloseServiceHandle(SC_HANDLE hSCObject) {
-    LogCall("CloseServiceHandle", [] { return std::string(); });
-    if (FaultPoint("CloseServiceHandle")) return FALSE;
+    // The kind is recorded so that a test can tell the order in which a caller closes them.
+    LogCall("CloseServiceHandle", [&] {
+        const auto object = LookupAnyHandle(hSCObject);
+        if (!object) return std::string("invalid");
+        return std::string(object->kind == HandleKind::ServiceManager ? "manager" : "service");
+    });
+    // The handle goes even when a fault is injected: closing a valid handle cannot fail half-way
+    // on Windows, so an injected failure only tests that callers survive the result.
+    const bool fault = FaultPoint("CloseServiceHandle");
+    const DWORD fault_error = fault ? GetLastError() : 0;
     auto object = LookupAnyHandle(hSCObject);
     if (!object) return FALSE;
     if (object->kind != HandleKind::ServiceManager && object->kind != HandleKind::Service)
         return FailBool(ERROR_INVALID_HANDLE);
     object.reset();  // the last reference goes with the handle, counting the service handle out
-    return ReleaseHandle(hSCObject) ? TRUE : FALSE;
+    const bool released = ReleaseHandle(hSCObject);
+    if (fault) return FailBool(fault_error);
+    return released ? TRUE : FALSE;
 }
 
 extern "C" BOOL WINAPI QueryServiceConfigW(SC_HANDLE hService, LPQUERY_SERVICE_CONFIGW lpServiceConfig,

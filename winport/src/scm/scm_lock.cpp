@@ -59,7 +59,10 @@ extern "C" SC_LOCK WINAPI LockServiceDatabase(SC_HANDLE hSCManager) {
 
 extern "C" BOOL WINAPI UnlockServiceDatabase(SC_LOCK ScLock) {
     LogCall("UnlockServiceDatabase", [] { return std::string(); });
-    if (FaultPoint("UnlockServiceDatabase")) return FALSE;
+    // The lock goes even when a fault is injected: releasing a lock one holds cannot fail
+    // half-way on Windows, so an injected failure only tests that callers survive the result.
+    const bool fault = FaultPoint("UnlockServiceDatabase");
+    const DWORD fault_error = fault ? GetLastError() : 0;
     auto object = LookupAnyHandle(ScLock);
     auto lock = object && object->kind == HandleKind::Other ? std::dynamic_pointer_cast<LockObject>(object) : nullptr;
     if (!lock) {
@@ -77,5 +80,9 @@ extern "C" BOOL WINAPI UnlockServiceDatabase(SC_LOCK ScLock) {
     lock.reset();
     object.reset();
     ReleaseHandle(ScLock);
+    if (fault) {
+        SetLastError(fault_error);
+        return FALSE;
+    }
     return TRUE;
 }

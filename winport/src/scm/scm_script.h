@@ -11,6 +11,8 @@
 namespace winport::detail::scm {
 
 std::optional<BOOL> ScriptedQuery(const std::wstring& folded, SERVICE_STATUS* status);
+// The state the next query would report, without using the answer up.
+std::optional<DWORD> ScriptedState(const std::wstring& folded);
 std::optional<BOOL> ScriptedStart(const std::wstring& folded);
 std::optional<BOOL> ScriptedControl(const std::wstring& folded, DWORD control, SERVICE_STATUS* status);
 

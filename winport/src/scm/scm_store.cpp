@@ -55,6 +55,41 @@ Session::Session() : lock_(SessionMutex()) {
 
 std::wstring Folded(const std::wstring& name) { return FoldCase(name); }
 
+namespace {
+
+struct GenericMapping {
+    DWORD read, write, execute, all;
+};
+
+DWORD MapGeneric(DWORD asked, const GenericMapping& map) {
+    DWORD rights = asked & ~static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
+    if (asked & GENERIC_READ) rights |= map.read;
+    if (asked & GENERIC_WRITE) rights |= map.write;
+    if (asked & GENERIC_EXECUTE) rights |= map.execute;
+    if (asked & GENERIC_ALL) rights |= map.all;
+    return rights;
+}
+
+}  // namespace
+
+DWORD ManagerRights(DWORD asked) {
+    static const GenericMapping map{
+        STANDARD_RIGHTS_READ | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS,
+        STANDARD_RIGHTS_WRITE | SC_MANAGER_CREATE_SERVICE | SC_MANAGER_MODIFY_BOOT_CONFIG,
+        STANDARD_RIGHTS_EXECUTE | SC_MANAGER_CONNECT | SC_MANAGER_LOCK, SC_MANAGER_ALL_ACCESS};
+    return MapGeneric(asked, map) | SC_MANAGER_CONNECT;
+}
+
+DWORD ServiceRights(DWORD asked) {
+    static const GenericMapping map{
+        STANDARD_RIGHTS_READ | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_INTERROGATE |
+            SERVICE_ENUMERATE_DEPENDENTS,
+        STANDARD_RIGHTS_WRITE | SERVICE_CHANGE_CONFIG,
+        STANDARD_RIGHTS_EXECUTE | SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE | SERVICE_USER_DEFINED_CONTROL,
+        SERVICE_ALL_ACCESS};
+    return MapGeneric(asked, map);
+}
+
 bool ProcessAlive(std::int64_t pid) {
     return pid > 0 && (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
 }

@@ -37,6 +37,12 @@ struct ServiceObject : KernelObject {
     const DWORD access;
 };
 
+// The rights a handle holds for what was asked: generic rights mapped to the specific ones as
+// the control manager maps them, and, for the manager, SC_MANAGER_CONNECT always (every open of
+// the manager implies it).
+DWORD ManagerRights(DWORD asked);
+DWORD ServiceRights(DWORD asked);
+
 // The object behind a manager or service handle, or null with the last error set: 6 for a
 // handle of another kind, 5 for one not opened with every right in `needed`.
 template <class T>
