@@ -30,6 +30,8 @@ struct Operation {
     // For the `k`th call of `where` failing: "" when the result stays `ok`; else a line the log
     // must hold ("-" when the operation documents none, "?" when it is not checked).
     std::function<std::wstring(const std::string& where, std::size_t k)> line;
+    // The untouched run's opens, with the access each asks for (empty: checked elsewhere).
+    std::vector<std::string> asks = {};
 };
 
 // Every operation survives a failing close or unlock: the result does not change.
@@ -71,20 +73,24 @@ std::vector<Operation> Operations() {
                  return L"ntservice Error: StopNTServiceTree: Service: cw32-sweep: its running dependents cannot be "
                         L"listed, error 8";
              return L"?";
-         }},
+         },
+         {"OpenSCManagerW(access=1)", "OpenServiceW(cw32-sweep access=8)", "OpenSCManagerW(access=1)",
+          "OpenServiceW(cw32-sweep-dep access=36)", "OpenSCManagerW(access=1)", "OpenServiceW(cw32-sweep access=36)"}},
         {"CreateNTService", nullptr,
          [](auto log) { return long{CreateNTService(log, kCreated, L"Sweep", L"/bin/true", nullptr, L"text")}; }, 1, 0,
          [](const std::string& where, std::size_t) -> std::wstring {
              if (where == "OpenSCManagerW") return L"AddNTService: could not get a handle with OpenSCManager";
              if (where == "CreateServiceW") return L"AddNTService: could not create the service.";
              return L"";  // the description is not checked
-         }},
+         },
+         {"OpenSCManagerW(access=983103)", "CreateServiceW(cw32-sweep-new access=983551 type=16 start=2)"}},
         {"DeleteNTService", nullptr, [](auto log) { return long{DeleteNTService(log, kOther)}; }, 1, 0,
          [](const std::string& where, std::size_t) -> std::wstring {
              if (where == "OpenSCManagerW") return L"DeleteNTService: could not get a handle with OpenSCManager";
              if (where == "OpenServiceW") return L"DeleteNTService: could not get a handle with OpenService";
              return L"DeleteNTService: attempting to delete service.";
-         }},
+         },
+         {"OpenSCManagerW(access=983103)", "OpenServiceW(cw32-sweep-other access=983551)"}},
         {"DisableNTService", scripted(kService, {kRunning, kStopped}),
          [](auto log) { return long{DisableNTService(log, kService)}; }, 1, 0,
          [](const std::string& where, std::size_t k) -> std::wstring {
@@ -103,11 +109,13 @@ std::vector<Operation> Operations() {
              if (where == "OpenSCManagerW") return L"CheckNTService: could not get a handle with OpenSCManager";
              if (where == "OpenServiceW") return L"-";
              return L"ChangeService: Service: cw32-sweep: QueryServiceStatus failed 8";
-         }},
+         },
+         {"OpenSCManagerW(access=983103)", "OpenServiceW(cw32-sweep access=983551)"}},
         {"ServiceExists", nullptr, [](auto log) { return ServiceExists(log, kService); }, 0, kInjected,
          [](const std::string& where, std::size_t) -> std::wstring {
              return where == "OpenSCManagerW" ? L"[ServiceExists] OpenSCManager error 8" : L"[ServiceExists] OpenService error 8";
-         }},
+         },
+         {"OpenSCManagerW(access=2147483648)", "OpenServiceW(cw32-sweep access=2147483648)"}},
         {"AddServiceDependency", nullptr, [](auto) { return long(AddServiceDependency(kOther, kService)); }, 0,
          kInjected, [](const std::string&, std::size_t) { return std::wstring(L"-"); }},
         {"changeServiceConfigBinaryPath", nullptr,
@@ -163,6 +171,12 @@ TEST_P(ServiceSweep, EveryFailingCallGivesTheDocumentedResult) {
         [&](unsigned n, const std::string& where) {
             EXPECT_TRUE(LockIsFree()) << "the database lock was left held";
             if (where.empty()) {
+                if (!op.asks.empty()) {
+                    std::vector<std::string> asks;
+                    for (const std::string& c : calls)
+                        if (c.find("access=") != std::string::npos) asks.push_back(c);
+                    EXPECT_EQ(asks, op.asks);
+                }
                 EXPECT_EQ(result, op.ok) << op.name << " failed without a fault";
                 EXPECT_GT(n, 1u);
                 return;
