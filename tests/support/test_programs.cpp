@@ -33,4 +33,15 @@ std::wstring TestPluginPath() {
 
 std::wstring DemoRedist(const std::wstring& arguments) { return L"cw32-demo-redist " + arguments; }
 
+std::wstring BuiltProgram(const wchar_t* name, const std::wstring& arguments) {
+#if defined(_WIN32)
+    const wchar_t* suffix = L".exe";
+#else
+    const wchar_t* suffix = L"";
+#endif
+    return L"\"" + ProgramDirectory() + PathSeparator() + name + suffix + L"\" " + arguments;
+}
+
+std::wstring DemoService(const std::wstring& arguments) { return BuiltProgram(L"cw32-demo-service", arguments); }
+
 }  // namespace cw32test

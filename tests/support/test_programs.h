@@ -15,5 +15,10 @@ std::wstring TestPluginPath();
 // A command line that runs the demo redistributable (found beside the test program by the
 // platform's program search) with `arguments`.
 std::wstring DemoRedist(const std::wstring& arguments);
+// A command line that runs the program `name` built beside the test program by its full path
+// (as a control manager needs it), ".exe" added on Windows, with `arguments`.
+std::wstring BuiltProgram(const wchar_t* name, const std::wstring& arguments);
+// The command line of a service that runs the demo service program with `arguments`.
+std::wstring DemoService(const std::wstring& arguments);
 
 }  // namespace cw32test

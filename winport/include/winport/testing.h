@@ -67,6 +67,9 @@ WINPORT_API void ScriptService(const wchar_t* name, std::vector<ScriptedStatus> 
 WINPORT_API void ClearScriptedServices();
 // How many QueryServiceStatus answers the scripted service has given so far.
 WINPORT_API std::size_t ScriptedQueriesAnswered(const wchar_t* name);
+// The pid of the process that runs the installed service `name`, or 0 when none does (a test
+// kills it to see the manager's view of a crash, and ends what a test leaves running).
+WINPORT_API std::int64_t ServiceProcessId(const wchar_t* name);
 
 // ---- System state --------------------------------------------------------------------------
 // Closes this process's connection to system.db, so the next call opens the store again

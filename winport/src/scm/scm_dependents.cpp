@@ -36,7 +36,7 @@ SERVICE_STATUS CurrentStatus(const std::wstring& folded, const Service& service)
     SERVICE_STATUS status = service.status;
     if (std::optional<DWORD> scripted = ScriptedState(folded))
         status.dwCurrentState = *scripted;
-    else if (service.pid != 0 && !ProcessAlive(service.pid))
+    else if (service.pid != 0 && !ProcessAlive(service.pid, service.started))
         status.dwCurrentState = SERVICE_STOPPED;
     return status;
 }

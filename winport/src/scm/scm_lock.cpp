@@ -40,15 +40,16 @@ extern "C" SC_LOCK WINAPI LockServiceDatabase(SC_HANDLE hSCManager) {
     Transaction transaction(*session.store);
     if (!transaction.ok()) return nullptr;
     {
-        Statement holder(*session.store, "SELECT pid FROM scm_lock WHERE id = 1");
-        if (holder.Step() && ProcessAlive(holder.Int(0))) {
+        // A holder that has ended (a zombie too) or whose pid a new process has taken holds nothing.
+        Statement holder(*session.store, "SELECT pid, started FROM scm_lock WHERE id = 1");
+        if (holder.Step() && ProcessAlive(holder.Int(0), holder.Int(1))) {
             SetLastError(ERROR_SERVICE_DATABASE_LOCKED);
             return nullptr;
         }
     }
     const std::int64_t serial = NewSerial();
-    Statement take(*session.store, "INSERT OR REPLACE INTO scm_lock (id, pid, serial) VALUES (1, ?, ?)");
-    take.Bind(1, static_cast<std::int64_t>(::getpid())).Bind(2, serial);
+    Statement take(*session.store, "INSERT OR REPLACE INTO scm_lock (id, pid, started, serial) VALUES (1, ?, ?, ?)");
+    take.Bind(1, static_cast<std::int64_t>(::getpid())).Bind(2, OwnStartTime()).Bind(3, serial);
     if (!take.Done()) {
         SetLastError(StoreError(take.last_result()));
         return nullptr;

@@ -5,6 +5,7 @@
 
 #include "core/calllog.h"
 #include "core/fault.h"
+#include "scm/scm_runtime.h"
 #include "scm/scm_script.h"
 #include "scm/scm_store.h"
 
@@ -31,18 +32,7 @@ extern "C" BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS l
         return FALSE;
     }
     // A service whose process has ended without reporting STOPPED is stopped, with 1067.
-    if (service->pid != 0 && !ProcessAlive(service->pid)) {
-        if (service->status.dwCurrentState != SERVICE_STOPPED) {
-            service->status.dwCurrentState = SERVICE_STOPPED;
-            service->status.dwWin32ExitCode = ERROR_PROCESS_ABORTED;
-        }
-        service->status.dwControlsAccepted = 0;
-        service->status.dwCheckPoint = 0;
-        service->status.dwWaitHint = 0;
-        service->pid = 0;
-        if (!Save(*session.store, handle->folded, *service)) return FALSE;
-    }
-    if (!transaction.Commit()) return FALSE;
+    if (!Settle(*session.store, handle->folded, service) || !transaction.Commit()) return FALSE;
     *lpServiceStatus = service->status;
     return TRUE;
 }

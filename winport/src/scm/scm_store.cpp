@@ -5,7 +5,9 @@
 
 #include "core/text.h"
 
-#include <signal.h>
+#include <atomic>
+#include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 namespace winport::detail::scm {
@@ -17,11 +19,13 @@ CREATE TABLE IF NOT EXISTS scm_service (
     type INTEGER NOT NULL, start INTEGER NOT NULL, error INTEGER NOT NULL, binary TEXT NOT NULL,
     grp TEXT NOT NULL, dependencies BLOB NOT NULL, account TEXT NOT NULL, description TEXT NOT NULL,
     state INTEGER NOT NULL, accepted INTEGER NOT NULL, exit_code INTEGER NOT NULL, specific INTEGER NOT NULL,
-    checkpoint INTEGER NOT NULL, wait_hint INTEGER NOT NULL, pid INTEGER NOT NULL, delete_pending INTEGER NOT NULL);
+    checkpoint INTEGER NOT NULL, wait_hint INTEGER NOT NULL, pid INTEGER NOT NULL, started INTEGER NOT NULL,
+    control TEXT NOT NULL, arguments BLOB NOT NULL, delete_pending INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS scm_open (
-    pid INTEGER NOT NULL, folded TEXT NOT NULL, count INTEGER NOT NULL, PRIMARY KEY (pid, folded));
+    pid INTEGER NOT NULL, started INTEGER NOT NULL, folded TEXT NOT NULL, count INTEGER NOT NULL,
+    PRIMARY KEY (pid, started, folded));
 CREATE TABLE IF NOT EXISTS scm_lock (
-    id INTEGER PRIMARY KEY CHECK (id = 1), pid INTEGER NOT NULL, serial INTEGER NOT NULL);
+    id INTEGER PRIMARY KEY CHECK (id = 1), pid INTEGER NOT NULL, started INTEGER NOT NULL, serial INTEGER NOT NULL);
 )sql";
 
 std::recursive_mutex& SessionMutex() {
@@ -90,15 +94,46 @@ DWORD ServiceRights(DWORD asked) {
     return MapGeneric(asked, map);
 }
 
-bool ProcessAlive(std::int64_t pid) {
-    return pid > 0 && (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+std::int64_t ProcessStartTime(std::int64_t pid) {
+    if (pid <= 0) return 0;
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(file, line)) return 0;
+    // The command name (field 2) may hold blanks and parentheses: the fields after it follow
+    // the last ')'. Field 3 is the state, field 22 the start time.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(line.substr(close + 1));
+    std::string state, field;
+    fields >> state;
+    for (int i = 4; i < 22 && (fields >> field); ++i) {
+    }
+    std::int64_t started = 0;
+    if (state == "Z" || state == "X" || !(fields >> started)) return 0;
+    return started;
+}
+
+std::int64_t OwnStartTime() {
+    // Read once per process; a forked child that has not run a new program reads its own.
+    static std::atomic<std::int64_t> pid{0}, started{0};
+    if (pid.load() != ::getpid()) {
+        started = ProcessStartTime(::getpid());
+        pid = ::getpid();
+    }
+    return started;
+}
+
+bool ProcessAlive(std::int64_t pid, std::int64_t started) {
+    if (pid <= 0) return false;
+    const std::int64_t now = ProcessStartTime(pid);
+    return now != 0 && (started == 0 || now == started);
 }
 
 std::optional<Service> Load(Store& store, const std::wstring& folded) {
     Statement q(store,
                 "SELECT name, display, type, start, error, binary, grp, dependencies, account, description, state, "
-                "accepted, exit_code, specific, checkpoint, wait_hint, pid, delete_pending FROM scm_service "
-                "WHERE folded = ?");
+                "accepted, exit_code, specific, checkpoint, wait_hint, pid, started, control, arguments, delete_pending "
+                "FROM scm_service WHERE folded = ?");
     q.Bind(1, ToUtf8(folded));
     if (!q.Step()) return std::nullopt;
     Service s;
@@ -120,7 +155,10 @@ std::optional<Service> Load(Store& store, const std::wstring& folded) {
     s.status.dwCheckPoint = static_cast<DWORD>(q.Int(14));
     s.status.dwWaitHint = static_cast<DWORD>(q.Int(15));
     s.pid = q.Int(16);
-    s.delete_pending = q.Int(17) != 0;
+    s.started = q.Int(17);
+    s.control = FromUtf8(q.Text(18));
+    s.arguments = UnpackNames(q.Blob(19));
+    s.delete_pending = q.Int(20) != 0;
     return s;
 }
 
@@ -128,14 +166,16 @@ bool Save(Store& store, const std::wstring& folded, const Service& s) {
     Statement q(store,
                 "INSERT OR REPLACE INTO scm_service (folded, name, display, display_folded, type, start, error, "
                 "binary, grp, dependencies, account, description, state, accepted, exit_code, specific, checkpoint, "
-                "wait_hint, pid, delete_pending) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    const std::string packed = PackNames(s.dependencies);
+                "wait_hint, pid, started, control, arguments, delete_pending) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const std::string packed = PackNames(s.dependencies), arguments = PackNames(s.arguments);
     q.Bind(1, ToUtf8(folded)).Bind(2, ToUtf8(s.name)).Bind(3, ToUtf8(s.display)).Bind(4, ToUtf8(Folded(s.display)));
     q.Bind(5, s.type).Bind(6, s.start).Bind(7, s.error).Bind(8, ToUtf8(s.binary)).Bind(9, ToUtf8(s.group));
     q.BindBlob(10, packed.data(), packed.size()).Bind(11, ToUtf8(s.account)).Bind(12, ToUtf8(s.description));
     q.Bind(13, s.status.dwCurrentState).Bind(14, s.status.dwControlsAccepted).Bind(15, s.status.dwWin32ExitCode);
     q.Bind(16, s.status.dwServiceSpecificExitCode).Bind(17, s.status.dwCheckPoint).Bind(18, s.status.dwWaitHint);
-    q.Bind(19, s.pid).Bind(20, s.delete_pending ? 1 : 0);
+    q.Bind(19, s.pid).Bind(20, s.started).Bind(21, ToUtf8(s.control));
+    q.BindBlob(22, arguments.data(), arguments.size()).Bind(23, s.delete_pending ? 1 : 0);
     if (!q.Done()) {
         SetLastError(StoreError(q.last_result()));
         return false;
@@ -151,6 +191,13 @@ bool Remove(Store& store, const std::wstring& folded) {
     return service.Done() && handles.Done();
 }
 
+std::vector<std::wstring> AllServices(Store& store) {
+    Statement q(store, "SELECT folded FROM scm_service");
+    std::vector<std::wstring> names;
+    while (q.Step()) names.push_back(FromUtf8(q.Text(0)));
+    return names;
+}
+
 bool DisplayNameTaken(Store& store, const std::wstring& display, const std::wstring& except_folded) {
     Statement q(store, "SELECT 1 FROM scm_service WHERE (display_folded = ?1 OR folded = ?1) AND folded <> ?2");
     q.Bind(1, ToUtf8(Folded(display))).Bind(2, ToUtf8(except_folded));
@@ -159,19 +206,19 @@ bool DisplayNameTaken(Store& store, const std::wstring& display, const std::wstr
 
 bool CountHandle(Store& store, const std::wstring& folded, int delta) {
     Statement q(store,
-                "INSERT INTO scm_open (pid, folded, count) VALUES (?1, ?2, ?3) "
-                "ON CONFLICT (pid, folded) DO UPDATE SET count = count + ?3");
-    q.Bind(1, static_cast<std::int64_t>(::getpid())).Bind(2, ToUtf8(folded)).Bind(3, delta);
+                "INSERT INTO scm_open (pid, started, folded, count) VALUES (?1, ?2, ?3, ?4) "
+                "ON CONFLICT (pid, started, folded) DO UPDATE SET count = count + ?4");
+    q.Bind(1, static_cast<std::int64_t>(::getpid())).Bind(2, OwnStartTime()).Bind(3, ToUtf8(folded)).Bind(4, delta);
     Statement empty(store, "DELETE FROM scm_open WHERE count <= 0");
     return q.Done() && empty.Done();
 }
 
 std::int64_t LiveHandles(Store& store, const std::wstring& folded) {
-    Statement q(store, "SELECT pid, count FROM scm_open WHERE folded = ?");
+    Statement q(store, "SELECT pid, started, count FROM scm_open WHERE folded = ?");
     q.Bind(1, ToUtf8(folded));
     std::int64_t live = 0;
     while (q.Step())
-        if (ProcessAlive(q.Int(0))) live += q.Int(1);
+        if (ProcessAlive(q.Int(0), q.Int(1))) live += q.Int(2);
     return live;
 }
 

@@ -21,7 +21,11 @@ struct Service {
     std::vector<std::wstring> dependencies;
     DWORD type = 0, start = 0, error = 0;
     SERVICE_STATUS status{};
-    std::int64_t pid = 0;  // the service process, while it runs
+    // The service process while it runs: its pid and its start time (which tells it from a
+    // later process given the same pid).
+    std::int64_t pid = 0, started = 0;
+    std::wstring control;  // where its dispatcher takes controls; set once it has connected
+    std::vector<std::wstring> arguments;  // what StartServiceW gave, for ServiceMain
     bool delete_pending = false;
 };
 
@@ -73,11 +77,18 @@ bool Remove(Store& store, const std::wstring& folded);
 // Another service already shown under this display name (names and display names share one
 // space on Windows).
 bool DisplayNameTaken(Store& store, const std::wstring& display, const std::wstring& except_folded);
+// Every installed service's folded name.
+std::vector<std::wstring> AllServices(Store& store);
 // The handles this process holds open on a service, counted across processes; a process that
 // has ended holds none.
 bool CountHandle(Store& store, const std::wstring& folded, int delta);
 std::int64_t LiveHandles(Store& store, const std::wstring& folded);
 
-bool ProcessAlive(std::int64_t pid);
+// A process's start time (field 22 of /proc/PID/stat, in clock ticks since boot), or 0 when
+// there is no such process or it has ended (a zombie has ended).
+std::int64_t ProcessStartTime(std::int64_t pid);
+std::int64_t OwnStartTime();
+// Whether the process runs; with a start time, whether it is still that same process.
+bool ProcessAlive(std::int64_t pid, std::int64_t started = 0);
 
 }  // namespace winport::detail::scm
