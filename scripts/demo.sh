@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Quick start: install what is missing, build the POSIX library and cw32, and run the demo plan
-# against the default system state (${XDG_STATE_HOME:-$HOME/.local/state}/winport). The plan's
-# files are made in build/posix/demo, so the checkout stays clean.
+# and the service plan (with the demo service program) against the default system state
+# (${XDG_STATE_HOME:-$HOME/.local/state}/winport). The plans' files are made in
+# build/posix/demo, so the checkout stays clean.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset posix -DCW32_BUILD_BENCH=OFF >/dev/null
-cmake --build --preset posix -j"$(nproc)" --target cw32 cw32-demo-redist
+cmake --build --preset posix -j"$(nproc)" --target cw32 cw32-demo-redist cw32-demo-service
 mkdir -p build/posix/demo
 cd build/posix/demo
-exec ../bin/cw32 plan ../../../examples/demo.plan
+../bin/cw32 plan ../../../examples/demo.plan
+exec ../bin/cw32 --arg "service_program=$(cd ../bin && pwd)/cw32-demo-service" plan ../../../examples/service.plan

@@ -330,6 +330,16 @@ service add-dependency '$svc-twin' 'nosuch-$$': error 1060|service add-dependenc
 CASES
     run service delete "$svc-twin"
     expect_code 0
+
+    # The service plan: the demo service, built beside cw32, started and stopped for real.
+    program=$(dirname "$binary")/cw32-demo-service
+    [[ -n $runner ]] && program="Z:${program//\//\\}.exe"  # Wine's drive Z: is the root
+    cp "$examples/service.plan" service.plan
+    run --arg "service_program=$program" plan service.plan
+    expect_code 0
+    expect_err_matches 'Expected Service Status SERVICE_RUNNING reached.*Expected Service Status SERVICE_STOPPED reached'
+    run service exists cw32-demo
+    expect_code 1
 fi
 
 # --- the demonstration plan of the README runs clean
