@@ -9,7 +9,9 @@
 #include "support/unique_handle.h"
 
 #include <cstdlib>
+#include <cwchar>
 #include <memory>
+#include <utility>
 
 namespace cw32::cli {
 namespace {

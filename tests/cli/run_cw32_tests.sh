@@ -265,12 +265,12 @@ expect_err_matches 'ERROR Invalid handle value of missing-folder\\\*\.\*\.'
 # --- services: made, configured, asked about and removed; then the failures, each ending with
 # a line naming the action, the service and the Windows error. 32-bit Wine under qemu loses
 # its control manager's threads (a call may never come back), so these checks skip there.
-pe_machine() {  # the machine field of a PE file's header: 14c for i386
+pe_machine() {  # the machine field of a PE file's header: 014c for i386, 8664 for x86_64
     local offset
     offset=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
     od -An -tx2 -j$((offset + 4)) -N2 "$1" | tr -d ' '
 }
-if [[ -n $runner && -n ${CW32_WINE_ON_QEMU:-} && $(pe_machine "$binary") == 14c ]]; then
+if [[ -n $runner && -n ${CW32_WINE_ON_QEMU:-} && $(pe_machine "$binary") == 014c ]]; then
     echo "cw32 end-to-end: service checks skipped under 32-bit Wine on qemu" >&2
 else
     svc=cw32-e2e-$$
