@@ -30,7 +30,7 @@ std::vector<DWORD> Repeat(DWORD ms, std::size_t times) { return std::vector<DWOR
 
 const std::string kManager = "OpenSCManagerW(access=1)", kOpenStart = "OpenServiceW(cw32-wait access=20)",
                   kOpenStop = "OpenServiceW(cw32-wait access=36)", kQuery = "QueryServiceStatus()",
-                  kStart = "StartServiceW()", kStop = "ControlService()",
+                  kStart = "StartServiceW(args=0)", kStop = "ControlService(control=1)",
                   kCloseService = "CloseServiceHandle(service)", kCloseManager = "CloseServiceHandle(manager)";
 
 std::string Status(int check_point, const std::string& state, int hint) {
