@@ -70,6 +70,9 @@ TEST_F(ServiceRuntime, TheDemoServiceStartsRunsAndStopsInSteps) {
 }
 
 TEST_F(ServiceRuntime, AProgramThatEndsWithoutReportingStoppedLeavesItStoppedWith1067) {
+#if defined(CW32_TESTS_UNDER_WINE)
+    GTEST_SKIP() << "Wine's services.exe does not notice a service process that ends: its last status stays";
+#endif
     for (const wchar_t* phase : {L"start", L"stop"}) {
         SCOPED_TRACE(testing::Message() << phase);
         SC_HANDLE service = Create(cw32test::DemoService(std::wstring(L"--crash ") + phase));
