@@ -23,17 +23,26 @@ namespace wt = winport::testing;
 
 namespace {
 
-const char kLockHolderVariable[] = "CW32_SCM_LOCK_HOLDER_PIPE";
+const char kCallerVariable[] = "CW32_SCM_CALLER";  // what the caller does: "lock" or "start NAME"
+const char kCallerPipeVariable[] = "CW32_SCM_CALLER_PIPE";
 
-// Runs before GoogleTest when this program was started as the lock holder: takes the database
-// lock, says so through the pipe and waits to be killed.
-const bool g_is_lock_holder = [] {
-    const char* pipe = std::getenv(kLockHolderVariable);
-    if (pipe == nullptr) return false;
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_LOCK);
-    if (manager == nullptr || LockServiceDatabase(manager) == nullptr) _exit(3);
-    if (write(std::atoi(pipe), "l", 1) != 1) _exit(4);
-    for (;;) pause();
+// Runs before GoogleTest when this program was started as a caller to be killed in the middle
+// of a call: it says through the pipe that it is about to make the call, and makes it.
+const bool g_is_caller = [] {
+    const char* what = std::getenv(kCallerVariable);
+    if (what == nullptr) return false;
+    const int pipe = std::atoi(std::getenv(kCallerPipeVariable));
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager == nullptr) _exit(3);
+    if (std::string(what) == "lock") {
+        if (LockServiceDatabase(manager) == nullptr || write(pipe, "l", 1) != 1) _exit(4);
+        for (;;) pause();
+    }
+    const std::string name = std::string(what).substr(std::string("start ").size());
+    SC_HANDLE service = OpenServiceW(manager, std::wstring(name.begin(), name.end()).c_str(), SERVICE_START);
+    if (service == nullptr || write(pipe, "s", 1) != 1) _exit(5);
+    StartServiceW(service, 0, nullptr);  // waits for a program that never connects
+    _exit(6);
 }();
 
 class ScmRuntime : public ::testing::Test {
@@ -170,31 +179,52 @@ TEST_F(ScmRuntime, DependenciesStartFirstAndHoldTheirStop) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }
 
-TEST_F(ScmRuntime, TheLockOfAKilledHolderIsFree) {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
+// A caller killed in the middle of a call holds nothing: not the lock (its pid a zombie, not
+// reaped yet), and not a start whose program never connects, which ends with the timeout.
+TEST_F(ScmRuntime, ACallerKilledMidCallLeavesNothingHeld) {
+    setenv("WINPORT_SCM_START_TIMEOUT_MS", "300", 1);
+    Create(L"cw32-orphaned-start", cw32test::BuiltProgram(L"cw32-demo-redist", L"--sleep 20000"));
+    for (const char* call : {"lock", "start cw32-orphaned-start"}) {
+        SCOPED_TRACE(call);
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t caller = fork();
+        ASSERT_GE(caller, 0);
+        if (caller == 0) {
+            close(ready[0]);
+            setenv(kCallerVariable, call, 1);
+            setenv(kCallerPipeVariable, std::to_string(ready[1]).c_str(), 1);
+            execl("/proc/self/exe", "scm-caller", static_cast<char*>(nullptr));
+            _exit(5);
+        }
+        close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1) << "the caller did not get to its call";
         close(ready[0]);
-        setenv(kLockHolderVariable, std::to_string(ready[1]).c_str(), 1);
-        execl("/proc/self/exe", "scm-lock-holder", static_cast<char*>(nullptr));
-        _exit(5);
+        if (byte == 'l') {
+            EXPECT_EQ(LockServiceDatabase(manager_), nullptr);
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DATABASE_LOCKED));
+        } else {
+            for (int i = 0; i < 200 && wt::ServiceProcessId(L"cw32-orphaned-start") == 0; ++i) usleep(10000);
+            ASSERT_NE(wt::ServiceProcessId(L"cw32-orphaned-start"), 0) << "the program did not start";
+        }
+        ASSERT_EQ(kill(caller, SIGKILL), 0);
+        usleep(100000);  // not reaped yet: a zombie holds nothing
+        if (byte == 'l') {
+            SC_LOCK lock = LockServiceDatabase(manager_);
+            EXPECT_NE(lock, nullptr) << GetLastError();
+            if (lock != nullptr) {
+                EXPECT_TRUE(UnlockServiceDatabase(lock));
+            }
+        } else {
+            usleep(300000);
+            const SERVICE_STATUS status = cw32test::WaitForState(services_.back(), SERVICE_STOPPED, 2);
+            EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+            EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_REQUEST_TIMEOUT));
+            EXPECT_EQ(wt::ServiceProcessId(L"cw32-orphaned-start"), 0);
+        }
+        waitpid(caller, nullptr, 0);
     }
-    close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1) << "the holder did not take the lock";
-    close(ready[0]);
-    EXPECT_EQ(LockServiceDatabase(manager_), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DATABASE_LOCKED));
-    ASSERT_EQ(kill(holder, SIGKILL), 0);
-    usleep(100000);  // not reaped yet: a zombie holds nothing
-    SC_LOCK lock = LockServiceDatabase(manager_);
-    EXPECT_NE(lock, nullptr) << GetLastError();
-    if (lock != nullptr) {
-        EXPECT_TRUE(UnlockServiceDatabase(lock));
-    }
-    waitpid(holder, nullptr, 0);
 }
 
 }  // namespace

@@ -53,6 +53,10 @@ TEST_F(ServiceRuntime, TheDemoServiceStartsRunsAndStopsInSteps) {
         EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
         EXPECT_FALSE(ControlService(service, SERVICE_CONTROL_PAUSE, &status));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_SERVICE_CONTROL));
+#if !defined(CW32_TESTS_UNDER_WINE)  // Wine's services.exe does not pass the handler's answer on
+        EXPECT_FALSE(ControlService(service, 200, &status)) << "a code of its own that the handler does not take";
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_SERVICE_CONTROL));
+#endif
 
         ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
         EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
@@ -70,6 +74,9 @@ TEST_F(ServiceRuntime, TheDemoServiceStartsRunsAndStopsInSteps) {
 }
 
 TEST_F(ServiceRuntime, AProgramThatEndsWithoutReportingStoppedLeavesItStoppedWith1067) {
+#if defined(CW32_TESTS_UNDER_WINE)
+    GTEST_SKIP() << "Wine's services.exe does not notice a service process that ends: its last status stays";
+#endif
     for (const wchar_t* phase : {L"start", L"stop"}) {
         SCOPED_TRACE(testing::Message() << phase);
         SC_HANDLE service = Create(cw32test::DemoService(std::wstring(L"--crash ") + phase));

@@ -126,6 +126,7 @@ constexpr Entry kMessages[] = {
     {1076, L"The current boot has already been accepted for use as the last-known-good control set."},
     {1077, L"No attempts to start the service have been made since the last boot."},
     {1078, L"The name is already in use as either a service name or a service display name."},
+    {1083, L"The executable program that this service is configured to run in does not implement the service."},
     {1113, L"No mapping for the Unicode character exists in the target multi-byte code page."},
     {1160, L"The indicated source element has no media."},
     {1168, L"Element not found."},

@@ -124,7 +124,9 @@ extern "C" BOOL WINAPI ControlService(SC_HANDLE hService, DWORD dwControl, LPSER
     if (error == 0) {
         DWORD answer = 0;
         error = SendControl(address, dwControl, kControlTimeoutMs, &answer);
-        if (error == 0) error = answer;
+        // The handler's refusal is the caller's error; "not implemented" is a control the
+        // service does not take.
+        if (error == 0) error = answer == ERROR_CALL_NOT_IMPLEMENTED ? ERROR_INVALID_SERVICE_CONTROL : answer;
         // What the service reports now; one that went away while it was asked is STOPPED.
         if ((error == 0 || FillsStatus(error)) && !CurrentStatus(handle->folded, lpServiceStatus)) return FALSE;
     }

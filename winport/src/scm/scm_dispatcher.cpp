@@ -100,7 +100,7 @@ SERVICE_STATUS_HANDLE Register(LPCWSTR name, LPHANDLER_FUNCTION_EX handler_ex, L
     // A service that has its process to itself is the process's one service, whatever name is
     // given, as Windows takes it; a shared one must be named.
     if (!d.connected || (!d.own_process && Folded(name) != d.folded)) {
-        SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
+        SetLastError(ERROR_SERVICE_NOT_IN_EXE);
         return nullptr;
     }
     d.handler_ex = handler_ex;

@@ -3,9 +3,25 @@
 
 #include <winport/errors.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <unistd.h>
 
 namespace winport::detail::scm {
+
+namespace {
+
+// How long ago a process started, from its start time in clock ticks since boot.
+std::int64_t AgeMs(std::int64_t started) {
+    std::ifstream file("/proc/uptime");
+    double uptime = 0;
+    if (!(file >> uptime)) return 0;
+    const long ticks = ::sysconf(_SC_CLK_TCK);
+    return static_cast<std::int64_t>(uptime * 1000) - started * 1000 / (ticks > 0 ? ticks : 100);
+}
+
+}  // namespace
 
 DWORD StartTimeoutMs() {
     const char* text = std::getenv("WINPORT_SCM_START_TIMEOUT_MS");
@@ -31,6 +47,12 @@ bool Settle(Store& store, const std::wstring& folded, std::optional<Service>& se
     if (!service) return true;
     if (service->pid != 0 && !ProcessAlive(service->pid, service->started)) {
         MarkStopped(*service, ERROR_PROCESS_ABORTED);
+        if (!Save(store, folded, *service)) return false;
+    } else if (service->started != 0 && service->control.empty() && AgeMs(service->started) > StartTimeoutMs()) {
+        // Its program never connected, and the caller that started it is no longer waiting
+        // (it would have ended it): the manager ends it, as that caller would have.
+        ::kill(static_cast<pid_t>(-service->pid), SIGKILL);
+        MarkStopped(*service, ERROR_SERVICE_REQUEST_TIMEOUT);
         if (!Save(store, folded, *service)) return false;
     }
     if (service->delete_pending && service->status.dwCurrentState == SERVICE_STOPPED &&

@@ -23,8 +23,10 @@ inline constexpr DWORD kControlTimeoutMs = 30000;
 void MarkStopped(Service& service, DWORD exit_code);
 
 // Brings a loaded service up to date, inside the caller's transaction: one whose process has
-// ended without reporting STOPPED is STOPPED with 1067, and a stopped one marked for deletion
-// goes once no handle is left on it (then `service` is reset). False, with the last error set,
+// ended without reporting STOPPED is STOPPED with 1067; one whose program has not connected
+// within the start timeout is ended and STOPPED with 1053 (its starter may have died waiting);
+// and a stopped one marked for deletion goes once no handle is left on it (then `service` is
+// reset). False, with the last error set,
 // when the store fails.
 bool Settle(Store& store, const std::wstring& folded, std::optional<Service>& service);
 

@@ -28,7 +28,7 @@ constexpr DWORD kStartWaitHint = 2000;
 
 // A transaction on the store with the service loaded and settled; `error` is why not.
 struct Loaded {
-    explicit Loaded(const std::wstring& folded) : folded(folded) {
+    explicit Loaded(const std::wstring& folded) {
         if (session.store != nullptr) transaction.emplace(*session.store);
         if (!transaction || !transaction->ok()) {
             fail();
@@ -44,7 +44,6 @@ struct Loaded {
         fail();
         return false;
     }
-    const std::wstring folded;
     Session session;
     std::optional<Transaction> transaction;
     std::optional<Service> service;

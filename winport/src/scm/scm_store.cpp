@@ -1,5 +1,6 @@
 // The services' tables and the rows that hold one service.
 #include "scm/scm_store.h"
+#include "scm/scm_runtime.h"
 
 #include <winport/errors.h>
 
@@ -227,11 +228,10 @@ ServiceObject::~ServiceObject() {
     if (session.store == nullptr) return;
     Transaction transaction(*session.store);
     if (!transaction.ok() || !CountHandle(*session.store, folded, -1)) return;
-    // A service marked for deletion goes with the last handle on it, once it has stopped.
-    const std::optional<Service> service = Load(*session.store, folded);
-    if (service && service->delete_pending && service->status.dwCurrentState == SERVICE_STOPPED &&
-        LiveHandles(*session.store, folded) == 0)
-        Remove(*session.store, folded);
+    // A service marked for deletion goes with the last handle on it, once it has stopped (or
+    // its process has ended).
+    std::optional<Service> service = Load(*session.store, folded);
+    if (!Settle(*session.store, folded, service)) return;
     transaction.Commit();
 }
 
