@@ -13,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -115,6 +116,8 @@ TEST_F(ScmRuntime, AServiceKilledWhilePendingIsStoppedWith1067AndStartsAgain) {
         EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
         EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_PROCESS_ABORTED));
         EXPECT_EQ(wt::ServiceProcessId(c.name), 0);
+        for (const auto& entry : std::filesystem::directory_iterator(wt::StateDirectory()))
+            EXPECT_NE(entry.path().extension(), ".sock") << "a killed service's control socket is left: " << entry.path();
 
         ASSERT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                                          cw32test::DemoService(L"").c_str(), nullptr, nullptr, nullptr, nullptr,

@@ -3,6 +3,8 @@
 
 #include <winport/errors.h>
 
+#include "core/text.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -46,6 +48,8 @@ void MarkStopped(Service& service, DWORD exit_code) {
 bool Settle(Store& store, const std::wstring& folded, std::optional<Service>& service) {
     if (!service) return true;
     if (service->pid != 0 && !ProcessAlive(service->pid, service->started)) {
+        // Its control socket, if it got that far, is left behind by a killed process.
+        if (!service->control.empty() && service->control[0] != L'@') ::unlink(ToUtf8(service->control).c_str());
         MarkStopped(*service, ERROR_PROCESS_ABORTED);
         if (!Save(store, folded, *service)) return false;
     } else if (service->started != 0 && service->control.empty() && AgeMs(service->started) > StartTimeoutMs()) {
