@@ -6,7 +6,9 @@
 #include <winport/handle_kind.h>
 #include <winport/types.h>
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,12 @@ WINPORT_API std::size_t ScriptedQueriesAnswered(const wchar_t* name);
 // The pid of the process that runs the installed service `name`, or 0 when none does (a test
 // kills it to see the manager's view of a crash, and ends what a test leaves running).
 WINPORT_API std::int64_t ServiceProcessId(const wchar_t* name);
+
+// ---- Security provider -----------------------------------------------------------------------
+// From now on, in this process, every NTLM CHALLENGE carries `challenge` instead of 8 bytes from
+// the system's random source; UseRandomServerChallenge goes back to random ones.
+WINPORT_API void FixServerChallenge(const std::array<std::uint8_t, 8>& challenge);
+WINPORT_API void UseRandomServerChallenge();
 
 // ---- System state --------------------------------------------------------------------------
 // Closes this process's connection to system.db, so the next call opens the store again
