@@ -148,6 +148,25 @@ TEST_F(ScmConfig, RefusedRequestsGiveTheManagersCodes) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }
 
+TEST_F(ScmConfig, ADependencyLoopThroughOtherServicesIsRefused) {
+    if (UnderWine()) GTEST_SKIP() << "Wine's control manager looks for a service naming itself only";
+    constexpr const wchar_t* kOther = L"cw32-config-loop";
+    Delete(kOther);
+    // kName waits for kOther, which does not exist yet: allowed, as the start would only fail.
+    SC_HANDLE first = Create(kName, L"cw32-config-loop\0");
+    ASSERT_NE(first, nullptr) << GetLastError();
+    EXPECT_EQ(Create(kOther, L"cw32-config-test\0"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CIRCULAR_DEPENDENCY));
+    SC_HANDLE other = Create(kOther);
+    ASSERT_NE(other, nullptr) << GetLastError();
+    EXPECT_FALSE(ChangeServiceConfigW(other, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
+                                      nullptr, nullptr, L"CW32-CONFIG-TEST\0", nullptr, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CIRCULAR_DEPENDENCY));
+    CloseServiceHandle(other);
+    CloseServiceHandle(first);
+    Delete(kOther);
+}
+
 TEST_F(ScmConfig, TheDatabaseLockHasOneHolder) {
 #if defined(CW32_TESTS_UNDER_WINE)
     GTEST_SKIP() << "Wine's service database lock is a stub that always succeeds";

@@ -149,8 +149,6 @@ extern "C" SC_HANDLE WINAPI CreateServiceW(SC_HANDLE hSCManager, LPCWSTR lpServi
     service.status.dwCurrentState = SERVICE_STOPPED;
     service.status.dwWin32ExitCode = ERROR_SERVICE_NEVER_STARTED;
     const std::wstring folded = Folded(lpServiceName);
-    for (const std::wstring& dependency : service.dependencies)
-        if (Folded(dependency) == folded) return Fail(ERROR_CIRCULAR_DEPENDENCY);
 
     Session session;
     if (session.store == nullptr) return nullptr;
@@ -158,6 +156,7 @@ extern "C" SC_HANDLE WINAPI CreateServiceW(SC_HANDLE hSCManager, LPCWSTR lpServi
     if (!transaction.ok()) return nullptr;
     if (const std::optional<Service> existing = Load(*session.store, folded))
         return Fail(existing->delete_pending ? ERROR_SERVICE_MARKED_FOR_DELETE : ERROR_SERVICE_EXISTS);
+    if (LeadsBackTo(*session.store, service.dependencies, folded)) return Fail(ERROR_CIRCULAR_DEPENDENCY);
     if (DisplayNameTaken(*session.store, service.display, folded)) return Fail(ERROR_DUPLICATE_SERVICE_NAME);
     if (!Save(*session.store, folded, service)) return nullptr;
     SC_HANDLE handle = NewServiceHandle(*session.store, folded, dwDesiredAccess);
@@ -266,8 +265,7 @@ extern "C" BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceT
         }
         if (lpDependencies != nullptr) {
             service.dependencies = Names(lpDependencies);
-            for (const std::wstring& dependency : service.dependencies)
-                if (Folded(dependency) == handle->folded) return ERROR_CIRCULAR_DEPENDENCY;
+            if (LeadsBackTo(store, service.dependencies, handle->folded)) return ERROR_CIRCULAR_DEPENDENCY;
         }
         service.type = type;
         service.status.dwServiceType = type;

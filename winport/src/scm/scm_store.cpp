@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <unistd.h>
 
@@ -197,6 +198,21 @@ std::vector<std::wstring> AllServices(Store& store) {
     std::vector<std::wstring> names;
     while (q.Step()) names.push_back(FromUtf8(q.Text(0)));
     return names;
+}
+
+bool LeadsBackTo(Store& store, const std::vector<std::wstring>& dependencies, const std::wstring& folded) {
+    std::vector<std::wstring> pending;
+    for (const std::wstring& name : dependencies) pending.push_back(Folded(name));
+    std::set<std::wstring> seen;
+    while (!pending.empty()) {
+        const std::wstring next = std::move(pending.back());
+        pending.pop_back();
+        if (next == folded) return true;
+        if (!seen.insert(next).second) continue;
+        if (const std::optional<Service> service = Load(store, next))
+            for (const std::wstring& name : service->dependencies) pending.push_back(Folded(name));
+    }
+    return false;
 }
 
 bool DisplayNameTaken(Store& store, const std::wstring& display, const std::wstring& except_folded) {

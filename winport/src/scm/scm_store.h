@@ -76,6 +76,9 @@ bool Save(Store& store, const std::wstring& folded, const Service& service);  //
 bool Remove(Store& store, const std::wstring& folded);
 // Another service already shown under this display name (names and display names share one
 // space on Windows).
+// Whether the dependency lists, followed from `dependencies` through the stored services, come
+// back to `folded`: a loop that Windows refuses with 1059, however many services it goes through.
+bool LeadsBackTo(Store& store, const std::vector<std::wstring>& dependencies, const std::wstring& folded);
 bool DisplayNameTaken(Store& store, const std::wstring& display, const std::wstring& except_folded);
 // Every installed service's folded name.
 std::vector<std::wstring> AllServices(Store& store);
