@@ -149,7 +149,7 @@ TEST_F(ScmConfig, RefusedRequestsGiveTheManagersCodes) {
 }
 
 TEST_F(ScmConfig, ADependencyLoopThroughOtherServicesIsRefused) {
-    if (UnderWine()) GTEST_SKIP() << "Wine's control manager looks for a service naming itself only";
+    if (UnderWine()) GTEST_SKIP() << "Wine's control manager does not look for dependency loops (it takes one through other services)";
     constexpr const wchar_t* kOther = L"cw32-config-loop";
     Delete(kOther);
     // kName waits for kOther, which does not exist yet: allowed, as the start would only fail.

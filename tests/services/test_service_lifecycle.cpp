@@ -4,6 +4,7 @@
 #include <common-win32/common-win32.h>
 
 #include "support/test_host.h"
+#include "support/test_programs.h"
 #include "support/wine_on_qemu.h"
 
 #include <gtest/gtest.h>
@@ -41,19 +42,6 @@ DWORD StartType(const wchar_t* name) {
     if (service != nullptr) CloseServiceHandle(service);
     CloseServiceHandle(manager);
     return type;
-}
-
-// Whether the platform's ControlService is there at all (a build of winport without its
-// control runtime answers 120 for every service that is not scripted).
-bool ControlServiceImplemented() {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceW(manager, kName, SERVICE_STOP);
-    SERVICE_STATUS status{};
-    const bool implemented = service != nullptr && !ControlService(service, SERVICE_CONTROL_STOP, &status) &&
-                             GetLastError() != ERROR_CALL_NOT_IMPLEMENTED;
-    if (service != nullptr) CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return implemented;
 }
 
 class ServiceLifecycle : public ::testing::Test {
@@ -98,15 +86,11 @@ TEST_F(ServiceLifecycle, AServiceThatNeverRanIsCreatedFoundDisabledAndDeleted) {
          {L"Service cw32-life already stopped, ignoring request..."}},
     });
     EXPECT_EQ(StartType(kName), static_cast<DWORD>(SERVICE_AUTO_START));
-    const bool can_stop = ControlServiceImplemented();
-    EXPECT_TRUE(can_stop || !kUnderWine) << "Wine's ControlService refused a stopped service with " << GetLastError();
-    if (can_stop) {
-        // The stop control is refused with 1062, which counts as stopped.
-        RunSteps({{"disable", [](auto log) { return long{DisableNTService(log, kName)}; }, 1,
-                   {L"[DiableQRLNNTServices] stop service [cw32-life]", L"Stopping Service 'cw32-life'",
-                    L"[DiableQRLNNTServices] disable service [cw32-life]", L"Disabling Service 'cw32-life'"}}});
-        EXPECT_EQ(StartType(kName), static_cast<DWORD>(SERVICE_DISABLED));
-    }
+    // The stop control is refused with 1062, which counts as stopped.
+    RunSteps({{"disable", [](auto log) { return long{DisableNTService(log, kName)}; }, 1,
+               {L"[DiableQRLNNTServices] stop service [cw32-life]", L"Stopping Service 'cw32-life'",
+                L"[DiableQRLNNTServices] disable service [cw32-life]", L"Disabling Service 'cw32-life'"}}});
+    EXPECT_EQ(StartType(kName), static_cast<DWORD>(SERVICE_DISABLED));
     RunSteps({
         {"delete", [](auto log) { return long{DeleteNTService(log, kName)}; }, 1,
          {L"DeleteNTService: attempting to delete service."}},
@@ -121,6 +105,40 @@ TEST_F(ServiceLifecycle, AServiceThatNeverRanIsCreatedFoundDisabledAndDeleted) {
          {L"ntservice Error: Failed to open service 'cw32-life'"}},
         {"stop the tree", [](auto log) { return long{StopNTServiceTree(kName, 0, log)}; }, 0,
          {L"ntservice Error: StopNTServiceTree: Service: cw32-life: its running dependents cannot be listed, error 1060"}},
+    });
+}
+
+// The real demo service, driven only through the library: a start and a stop that wait on its
+// check points, reconfiguration, disabling and deletion. The polls in between depend on timing,
+// so only the lines around them are checked.
+TEST_F(ServiceLifecycle, TheDemoServiceRunsItsWholeLifeThroughTheLibrary) {
+    auto host = cw32test::MakeHost();
+    const std::wstring program = cw32test::DemoService(L"--check-points 2");
+    ASSERT_TRUE(CreateNTService(host, kName, L"cw32 life", program.c_str(), nullptr, L"demo"));
+    auto control = [](bool start, int result, const wchar_t* attempt, const wchar_t* state) {
+        auto log = cw32test::MakeHost();
+        EXPECT_EQ(ControlNTService(kName, start, log), result);
+        const std::vector<std::wstring> lines = log->Unstamped();
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(lines[0].substr(0, std::wcslen(attempt)), attempt);
+        EXPECT_EQ(lines[lines.size() - 2], std::wstring(L"Expected Service Status ") + state + L" reached");
+        EXPECT_EQ(lines.back(), L"ControlService function exiting (1)");
+    };
+    control(true, 1, L"Attempting to start Service cw32-life", L"SERVICE_RUNNING");
+    EXPECT_TRUE(CheckNTService(host, kName));
+    const std::wstring quicker = cw32test::DemoService(L"--check-points 1");
+    EXPECT_EQ(changeServiceConfigBinaryPath(kName, quicker.c_str()), 1);
+    control(false, 1, L"Attempting to stop Service cw32-life, current status is 4", L"SERVICE_STOPPED");
+    control(true, 1, L"Attempting to start Service cw32-life", L"SERVICE_RUNNING");
+    RunSteps({
+        {"disable", [](auto log) { return long{DisableNTService(log, kName)}; }, 1,
+         {L"[DiableQRLNNTServices] stop service [cw32-life]", L"Stopping Service 'cw32-life'",
+          L"[DiableQRLNNTServices] disable service [cw32-life]", L"Disabling Service 'cw32-life'"}},
+        {"check", [](auto log) { return long{CheckNTService(log, kName)}; }, 0, {}},
+        {"start a disabled service", [](auto log) { return long{ControlNTService(kName, true, log)}; }, 0,
+         {L"Attempting to start Service cw32-life", L"ntservice Error: StartService function failed"}},
+        {"delete", [](auto log) { return long{DeleteNTService(log, kName)}; }, 1,
+         {L"DeleteNTService: attempting to delete service."}},
     });
 }
 
