@@ -27,7 +27,8 @@ protected:
     void TearDown() override { wt::DisarmFaults(); }
 };
 
-TEST(GetTempPathW, FollowsTmpdirWithOneTrailingSeparator) {
+// "/var/tmp/" needs 10 places: a shorter buffer is emptied and learns the size.
+TEST(GetTempPathW, FollowsTmpdirWithOneTrailingSeparatorAndAnswersTheNeededSize) {
     struct Case {
         const char* tmpdir;
         const wchar_t* path;
@@ -41,11 +42,8 @@ TEST(GetTempPathW, FollowsTmpdirWithOneTrailingSeparator) {
         EXPECT_STREQ(buffer, c.path);
         EXPECT_STREQ(myGetTempPath().GetString(), c.path);
     }
-}
-
-TEST(GetTempPathW, AnswersTheNeededSizeWhenTheBufferIsShort) {
     cw32test::ScopedEnv saved({"TMPDIR"});
-    SetTmpdir("/var/tmp");  // "/var/tmp/": 9 characters, 10 with the terminator
+    SetTmpdir("/var/tmp");
     EXPECT_EQ(GetTempPathW(0, nullptr), 10u);
     wchar_t buffer[16] = L"untouched";
     SetLastError(1234);
@@ -56,45 +54,39 @@ TEST(GetTempPathW, AnswersTheNeededSizeWhenTheBufferIsShort) {
     EXPECT_STREQ(buffer, L"/var/tmp/");
 }
 
-TEST(GetShortPathNameW, ExistingEntriesAreTheirOwnShortForm) {
+// An existing entry is its own short form, returned as given (backslashes too); a buffer too
+// small for it and its terminator is left alone and learns the size.
+TEST(GetShortPathNameW, ExistingEntriesAreTheirOwnShortFormAndFailuresCarryTheWindowsCodes) {
     cw32test::TempFolder dir;
     dir.Write(L"Long File Name.text", "x");
     ASSERT_EQ(symlink("/nonexistent/target", (dir.Root() / "dangling").c_str()), 0);
-    for (const std::wstring& path : {dir.Path(L"Long File Name.text"), dir.Path(L"dangling"), dir.Path(L""),
-                                     dir.Path(L".")}) {
-        wchar_t buffer[512] = {};
-        EXPECT_EQ(GetShortPathNameW(path.c_str(), buffer, 512), path.size());
-        EXPECT_EQ(std::wstring(buffer), path);
-    }
     std::wstring backslashed = dir.Path(L"Long File Name.text");
     for (wchar_t& c : backslashed) c = c == L'/' ? L'\\' : c;
-    wchar_t buffer[512] = {};
-    EXPECT_EQ(GetShortPathNameW(backslashed.c_str(), buffer, 512), backslashed.size());
-    EXPECT_EQ(std::wstring(buffer), backslashed);  // returned as given, separators and all
-}
-
-TEST(GetShortPathNameW, FailuresCarryTheWindowsCodes) {
     struct Case {
-        const wchar_t* path;
-        DWORD error;
+        std::wstring path;
+        DWORD size, error;
     };
-    for (const Case& c : {Case{L"/nonexistent/cw32/file", ERROR_FILE_NOT_FOUND}, Case{L"", ERROR_BAD_PATHNAME},
-                          Case{nullptr, ERROR_INVALID_PARAMETER}}) {
-        wchar_t buffer[8] = L"keep";
+    const Case cases[] = {
+        {dir.Path(L"Long File Name.text"), 512, 0}, {dir.Path(L"dangling"), 512, 0}, {dir.Path(L""), 512, 0},
+        {dir.Path(L"."), 512, 0}, {backslashed, 512, 0}, {L"/tmp", 5, 0}, {L"/tmp", 4, 0}, {L"/tmp", 0, 0},
+        {L"/nonexistent/cw32/file", 8, ERROR_FILE_NOT_FOUND}, {L"", 8, ERROR_BAD_PATHNAME},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.path) + " in " + std::to_string(c.size));
+        const auto length = static_cast<DWORD>(c.path.size());
+        wchar_t buffer[512] = L"keep";
         SetLastError(0);
-        EXPECT_EQ(GetShortPathNameW(c.path, buffer, 8), 0u);
-        EXPECT_EQ(GetLastError(), c.error);
-        EXPECT_STREQ(buffer, L"keep");
+        EXPECT_EQ(GetShortPathNameW(c.path.c_str(), c.size ? buffer : nullptr, c.size),
+                  c.error ? 0 : c.size > length ? length : length + 1);
+        EXPECT_EQ(std::wstring(buffer), c.error == 0 && c.size > length ? c.path : L"keep");
+        if (c.error) {
+            EXPECT_EQ(GetLastError(), c.error);
+        }
     }
-}
-
-TEST(GetShortPathNameW, AnswersTheNeededSizeWhenTheBufferIsShort) {
     wchar_t buffer[8] = L"keep";
-    EXPECT_EQ(GetShortPathNameW(L"/tmp", buffer, 4), 5u);
+    EXPECT_EQ(GetShortPathNameW(nullptr, buffer, 8), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_STREQ(buffer, L"keep");
-    EXPECT_EQ(GetShortPathNameW(L"/tmp", nullptr, 0), 5u);
-    EXPECT_EQ(GetShortPathNameW(L"/tmp", buffer, 5), 4u);
-    EXPECT_STREQ(buffer, L"/tmp");
 }
 
 TEST(PathQueries, AreRecordedInTheCallLog) {
