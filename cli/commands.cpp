@@ -4,8 +4,10 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstdio>
+#include <cwchar>
 #include <map>
 #include <optional>
 
@@ -49,9 +51,12 @@ const wchar_t kGlobalUsage[] =
 
 void PrintGlobalHelp(ConsoleHost& host) {
     std::wstring text = kGlobalUsage;
+    // The summaries start in one column, two blanks after the longest name.
+    std::size_t width = 0;
+    for (const Command* command : AllCommands()) width = std::max(width, std::wcslen(command->name));
     for (const Command* command : AllCommands()) {
         std::wstring name = command->name;
-        name.resize(name.size() < 12 ? 12 : name.size() + 1, L' ');
+        name.resize(width + 2, L' ');
         text += L"  " + name + command->summary + L"\n";
     }
     host.Print(text);
