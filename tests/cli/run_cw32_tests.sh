@@ -99,6 +99,17 @@ run log --help
 expect_code 0
 [[ $out == "usage: cw32 log info|warning|error|message TEXT$nl"* ]] || fail "log --help printed $(printf %q "$out")"
 
+# --- account names and password strength: answers on standard output, "weak" with status 1
+run parse-account 'CORP\al\ice'
+expect_code 0
+expect_out "domain: CORP${nl}user: al\\ice$nl"
+run password-strength bob 'a1b2c3'
+expect_code 0
+expect_out "strong$nl"
+run password-strength bob 'xxbob99'
+expect_code 1
+expect_out "weak$nl"
+
 # --- log lines on standard error, results on standard output
 run log info hello
 expect_code 0

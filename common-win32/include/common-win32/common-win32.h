@@ -18,6 +18,7 @@
 #include <common-win32/arguments.h>
 #include <common-win32/versions.h>
 #include <common-win32/services.h>
+#include <common-win32/accounts.h>
 #include <common-win32/system_queries.h>
 #include <common-win32/text_file.h>
 #include <common-win32/files.h>
