@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace wt = winport::testing;
@@ -246,6 +247,9 @@ TEST_F(WinportAccounts, TheMachineSidIsMadeOnceAndKept) {
     EXPECT_EQ(ByName(RootName()).sid, first);
     NewRoot();
     EXPECT_NE(ByName(RootName()).sid, first) << "another machine, another SID";
+    struct stat info {};
+    ASSERT_EQ(stat((root_ + "/system.db").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "the NT hashes are the owner's alone";
 }
 
 TEST_F(WinportAccounts, SidStringsRoundTrip) {
