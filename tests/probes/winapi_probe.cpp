@@ -21,6 +21,9 @@
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 //   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
 #include <common-win32/platform.h>
+#if defined(_WIN32)
+#include <sddl.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -337,6 +340,23 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         DWORD capacity = size < 0 ? 0 : static_cast<DWORD>(size);
         const BOOL r = GetComputerNameW(size < 0 ? nullptr : out.data(), &capacity);
         return Result(r, !r, "size " + std::to_string(capacity) + (r ? " " + Show(out.data(), capacity) : ""));
+    }
+    if (function == "account") {  // LookupAccountNameW into buffers of the given sizes
+        const DWORD sid_capacity = static_cast<DWORD>(arg(1).number), domain_capacity = static_cast<DWORD>(arg(2).number);
+        std::vector<BYTE> sid(sid_capacity + 1);
+        std::vector<wchar_t> domain(domain_capacity + 1, L'#');
+        DWORD sid_size = sid_capacity, domain_size = domain_capacity;
+        SID_NAME_USE use = SidTypeInvalid;
+        const BOOL r = LookupAccountNameW(nullptr, arg(0).wide.c_str(), sid.data(), &sid_size, domain.data(),
+                                          &domain_size, &use);
+        std::string shown = "sid " + std::to_string(sid_size) + " domain " + std::to_string(domain_size);
+        LPWSTR text = nullptr;
+        if (r && ConvertSidToStringSidW(sid.data(), &text)) {
+            shown += " " + Show(text, std::wcslen(text)) + " " + Show(domain.data(), domain_size) + " use " +
+                     std::to_string(use);
+            LocalFree(text);
+        }
+        return Result(r, !r, shown);
     }
     if (function == "class") {
         const wchar_t c = arg(0).wide.empty() ? 0 : arg(0).wide[0];

@@ -86,4 +86,8 @@ WINPORT_API void ResetStore();
 // The folder that holds system.db: $WINPORT_ROOT, else ${XDG_STATE_HOME:-$HOME/.local/state}/winport.
 WINPORT_API std::string StateDirectory();
 
+// ---- Accounts ------------------------------------------------------------------------------
+// The NT hash kept for a local account, in lower-case hexadecimal; empty when none is kept.
+WINPORT_API std::string StoredNtHash(const std::wstring& user);
+
 }  // namespace winport::testing

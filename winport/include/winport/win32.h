@@ -24,3 +24,5 @@
 #include <winport/profile.h>
 #include <winport/computer.h>
 #include <winport/service.h>
+#include <winport/security.h>
+#include <winport/netapi.h>

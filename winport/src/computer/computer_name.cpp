@@ -5,6 +5,7 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "core/text.h"
+#include "computer/computer_name.h"
 
 #include <cwctype>
 #include <string>
@@ -15,8 +16,9 @@ namespace {
 // NetBIOS names hold at most 15 characters.
 constexpr std::size_t kNetbiosLength = 15;
 
-// The host name's first label, upper case, cut to the NetBIOS length.
-std::wstring NetbiosName() {
+}  // namespace
+
+std::wstring winport::detail::NetbiosName() {
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) != 0) return L"LOCALHOST";
     std::wstring name = winport::detail::FromUtf8(std::string(host).substr(0, std::string(host).find('.')));
@@ -25,8 +27,6 @@ std::wstring NetbiosName() {
     return name;
 }
 
-}  // namespace
-
 extern "C" BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize) {
     winport::detail::LogCall("GetComputerNameW", [&] { return "size=" + std::to_string(nSize ? *nSize : 0); });
     if (winport::detail::FaultPoint("GetComputerNameW")) return FALSE;
@@ -34,7 +34,7 @@ extern "C" BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const std::wstring name = NetbiosName();
+    const std::wstring name = winport::detail::NetbiosName();
     const DWORD needed = static_cast<DWORD>(name.size()) + 1;
     if (lpBuffer == nullptr || *nSize < needed) {
         *nSize = needed;

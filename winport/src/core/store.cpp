@@ -50,6 +50,9 @@ Store* Store::Get() {
         SetLastError(ERROR_CANTOPEN);
         return nullptr;
     }
+    // The accounts' NT hashes live here: only the owner may read it (the WAL and shared-memory
+    // files SQLite makes next take the database's mode).
+    ::chmod(path.c_str(), 0600);
     // A writer in another process holds the lock for one short transaction; wait for it.
     sqlite3_busy_timeout(db, 10000);
     // WAL survives a killed writer (its transaction is simply not there), and readers never

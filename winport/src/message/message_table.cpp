@@ -145,6 +145,8 @@ constexpr Entry kMessages[] = {
     {1722, L"The RPC server is unavailable."},
     {1804, L"The specified datatype is invalid."},
     {1815, L"The specified resource language ID cannot be found in the image file."},
+    {2221, L"The user name could not be found."},
+    {2224, L"The account already exists."},
 };
 
 }  // namespace
