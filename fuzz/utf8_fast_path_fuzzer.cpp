@@ -48,8 +48,8 @@ void CheckDecoding(const std::uint8_t* data, std::size_t size) {
     const int needed = static_cast<int>(expected.size());
     Require(MultiByteToWideChar(CP_UTF8, 0, text, length, nullptr, 0) == needed);
     for (const DWORD flags : {DWORD{0}, DWORD{MB_ERR_INVALID_CHARS}}) {
-        // With room, then one unit short of it (a capacity of 0 would ask for the size).
-        for (const int capacity : {needed, needed - 1}) {
+        // A unit for each byte, just enough, one unit short (a capacity of 0 asks for the size).
+        for (const int capacity : {length, needed, needed - 1}) {
             if (capacity < 1) continue;
             std::vector<wchar_t> out(static_cast<std::size_t>(capacity) + 1, L'\x1');
             SetLastError(0);

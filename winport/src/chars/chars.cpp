@@ -78,22 +78,30 @@ int PutUtf8(std::uint32_t cp, LPSTR out, int capacity, int used) {
 
 constexpr bool IsLittleEndian() { return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__; }
 
-// Length of the run of ASCII bytes at the start of `bytes`, judged eight bytes at a time: the
+// Length of the run of ASCII bytes at the start of `from`, judged eight bytes at a time: the
 // output of a child program is mostly ASCII, and the runner converts it a kilobyte at a time.
-std::size_t AsciiRun(const unsigned char* bytes, std::size_t size) {
+// With `Widen`, the run is widened into `to` in the same pass (`to` has room for `size` units;
+// nothing past the run is written).
+template <bool Widen>
+std::size_t ScanAscii(const unsigned char* __restrict from, std::size_t size, WCHAR* __restrict to) {
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         std::uint64_t word;
-        std::memcpy(&word, bytes + i, sizeof word);
+        std::memcpy(&word, from + i, sizeof word);
         // The first byte from 0x80 up ends the run; bytes are read in memory order, so on a
         // little-endian machine it is the lowest flagged one.
         const std::uint64_t high = word & 0x8080808080808080ull;
         if (high != 0) {
-            if (IsLittleEndian()) return i + static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
-            break;
+            if (!IsLittleEndian()) break;
+            const std::size_t n = static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
+            if constexpr (Widen) for (std::size_t k = 0; k < n; ++k) to[i + k] = static_cast<WCHAR>(from[i + k]);
+            return i + n;
         }
+        if constexpr (Widen) for (std::size_t k = 0; k < 8; ++k) to[i + k] = static_cast<WCHAR>(from[i + k]);
     }
-    while (i < size && bytes[i] < 0x80) ++i;
+    for (; i < size && from[i] < 0x80; ++i) {
+        if constexpr (Widen) to[i] = static_cast<WCHAR>(from[i]);
+    }
     return i;
 }
 
@@ -135,8 +143,12 @@ extern "C" int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lp
     for (std::size_t i = 0; i < size;) {
         if (bytes[i] < 0x80) {
             // Runs of ASCII, the bulk of installer text, go straight across.
-            const std::size_t n = AsciiRun(bytes + i, size - i);
-            if (out) {
+            // Where the rest of the input fits whatever it holds (no byte gives more than one
+            // unit), the run is measured and widened in one pass.
+            const bool roomy = out && static_cast<long long>(size - i) <= cchWideChar - used;
+            const std::size_t n = roomy ? ScanAscii<true>(bytes + i, size - i, out + used)
+                                         : ScanAscii<false>(bytes + i, size - i, nullptr);
+            if (out && !roomy) {
                 if (used + static_cast<long long>(n) > cchWideChar) return Fail(ERROR_INSUFFICIENT_BUFFER);
                 WidenAscii(bytes + i, n, out + used);
             }
