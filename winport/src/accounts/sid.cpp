@@ -22,7 +22,10 @@ SidBytes MakeSid(std::uint64_t authority, const std::vector<DWORD>& sub_authorit
     sid[0] = SID_REVISION;
     sid[1] = static_cast<BYTE>(sub_authorities.size());
     for (int i = 0; i < 6; ++i) sid[2 + i] = static_cast<BYTE>(authority >> (8 * (5 - i)));
-    std::memcpy(sid.data() + kHeader, sub_authorities.data(), 4 * sub_authorities.size());
+    // A SID may have no sub-authorities ("S-1-1"): then there is nothing to copy, and the
+    // empty list's data() may be null, which memcpy must never be given.
+    if (!sub_authorities.empty())
+        std::memcpy(sid.data() + kHeader, sub_authorities.data(), 4 * sub_authorities.size());
     return sid;
 }
 
