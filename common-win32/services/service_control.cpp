@@ -16,12 +16,6 @@ namespace {
 constexpr DWORD kStartAccess = SERVICE_START | SERVICE_QUERY_STATUS;  // 0x14
 constexpr DWORD kStopAccess = SERVICE_STOP | SERVICE_QUERY_STATUS;    // 0x24
 
-void LogLine(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, const wchar_t* service) {
-    CString line;
-    line.Format(format, service);
-    LogMessage(logger, line);
-}
-
 }  // namespace
 
 int ControlNTServiceEx(const wchar_t* service, bool start, unsigned long deadline_ms,
@@ -58,12 +52,12 @@ int ControlNTServiceEx(const wchar_t* service, bool start, unsigned long deadlin
     DWORD expected = 0;
     if (start) {
         if (status.dwCurrentState == SERVICE_RUNNING) {
-            LogLine(logger, L"Service %s already running, ignoring request...", service);
+            LogNamedLine(logger, L"Service %s already running, ignoring request...", service);
             handle.reset();
             manager.reset();
             return 1;
         }
-        LogLine(logger, L"Attempting to start Service %s", service);
+        LogNamedLine(logger, L"Attempting to start Service %s", service);
         if (!StartServiceW(handle.get(), 0, nullptr)) {
             manager.reset();
             handle.reset();
@@ -74,7 +68,7 @@ int ControlNTServiceEx(const wchar_t* service, bool start, unsigned long deadlin
         expected = SERVICE_RUNNING;
     } else {
         if (status.dwCurrentState == SERVICE_STOPPED) {
-            LogLine(logger, L"Service %s already stopped, ignoring request...", service);
+            LogNamedLine(logger, L"Service %s already stopped, ignoring request...", service);
             handle.reset();
             manager.reset();
             return 1;

@@ -8,14 +8,9 @@
 #include "support/unique_handle.h"
 
 using cw32::UniqueServiceHandle;
+using cw32::services::LogNamedLine;
 
 namespace {
-
-void LogLine(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, const wchar_t* name) {
-    CString line;
-    line.Format(format, name);
-    LogMessage(logger, line);
-}
 
 void LogCode(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, DWORD code) {
     CString line;
@@ -74,14 +69,14 @@ bool DeleteNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service) 
 
 bool DisableNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service) {
     CNTService object(service, logger);
-    LogLine(logger, L"[DiableQRLNNTServices] stop service [%s]", service);
+    LogNamedLine(logger, L"[DiableQRLNNTServices] stop service [%s]", service);
     // A stop whose wait ended without SERVICE_STOPPED (a stalled check point, a state that
     // held) still counts as stopped here, so such a service is disabled while it may run.
     if (!object.Stop()) {
         LogCode(logger, L"[DiableQRLNNTServices] fail to stop [%d]", object.LastError());
         return false;
     }
-    LogLine(logger, L"[DiableQRLNNTServices] disable service [%s]", service);
+    LogNamedLine(logger, L"[DiableQRLNNTServices] disable service [%s]", service);
     if (object.Disable()) return true;
     LogCode(logger, L"[DiableQRLNNTServices] fail to disable [%d]", object.LastError());
     return false;
@@ -107,7 +102,7 @@ bool CheckNTService(boost::shared_ptr<ILogger> logger, const wchar_t* service) {
 }
 
 long ServiceExists(boost::shared_ptr<ILogger> logger, CString service) {
-    LogLine(logger, L"[ServiceExists] look for service(%s))", service.GetString());
+    LogNamedLine(logger, L"[ServiceExists] look for service(%s))", service.GetString());
     UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, GENERIC_READ));
     if (!manager) {
         const DWORD error = GetLastError();

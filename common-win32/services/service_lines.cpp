@@ -5,6 +5,12 @@
 
 namespace cw32::services {
 
+void LogNamedLine(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, const wchar_t* name) {
+    CString line;
+    line.Format(format, name);
+    LogMessage(logger, line);
+}
+
 void LogNtServiceError(const wchar_t* text, boost::shared_ptr<ILogger> logger) {
     CString line;
     line.Format(L"ntservice Error: %s", text);

@@ -8,6 +8,8 @@
 
 namespace cw32::services {
 
+// A line whose one %s is the service's name.
+void LogNamedLine(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, const wchar_t* name);
 // "ntservice Error: <text>", through LogMessage like every other line.
 void LogNtServiceError(const wchar_t* text, boost::shared_ptr<ILogger> logger);
 // "QueryServiceStatus: Service: <name>: CheckPoint: <n>, State: <state>, Hint: <ms>".
