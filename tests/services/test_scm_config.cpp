@@ -2,6 +2,7 @@
 // platform's own manager: Wine's services.exe on Windows builds, winport's on POSIX.
 #include <common-win32/common-win32.h>
 
+#include "support/service_runs.h"
 #include "support/wine_on_qemu.h"
 
 #include <gtest/gtest.h>
@@ -39,10 +40,7 @@ protected:
         CloseServiceHandle(manager_);
     }
     void Delete(const wchar_t* name) {
-        if (SC_HANDLE service = OpenServiceW(manager_, name, DELETE)) {
-            DeleteService(service);
-            CloseServiceHandle(service);
-        }
+        if (SC_HANDLE service = OpenServiceW(manager_, name, DELETE)) cw32test::DeleteAndWait(manager_, service, name);
     }
     SC_HANDLE Create(const wchar_t* name, const wchar_t* dependencies = nullptr, DWORD access = SERVICE_ALL_ACCESS) {
         const std::wstring display = std::wstring(L"display of ") + name;

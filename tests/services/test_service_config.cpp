@@ -2,6 +2,7 @@
 // path, the record in its malloc'ed block, the state names.
 #include <common-win32/common-win32.h>
 
+#include "support/service_runs.h"
 #include "support/wine_on_qemu.h"
 
 #include <gtest/gtest.h>
@@ -37,10 +38,7 @@ protected:
         CloseServiceHandle(manager_);
     }
     void Remove(const wchar_t* name) {
-        if (SC_HANDLE service = OpenServiceW(manager_, name, DELETE)) {
-            DeleteService(service);
-            CloseServiceHandle(service);
-        }
+        if (SC_HANDLE service = OpenServiceW(manager_, name, DELETE)) cw32test::DeleteAndWait(manager_, service, name);
     }
     std::wstring Dependencies() {
         SC_HANDLE service = OpenServiceW(manager_, kService, SERVICE_QUERY_CONFIG);

@@ -5,6 +5,7 @@
 
 #include "support/test_host.h"
 #include "support/test_programs.h"
+#include "support/service_runs.h"
 #include "support/wine_on_qemu.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +26,7 @@ constexpr bool kUnderWine = false;
 
 void Remove(const wchar_t* name) {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (SC_HANDLE service = OpenServiceW(manager, name, DELETE)) {
-        DeleteService(service);
-        CloseServiceHandle(service);
-    }
+    if (SC_HANDLE service = OpenServiceW(manager, name, DELETE)) cw32test::DeleteAndWait(manager, service, name);
     CloseServiceHandle(manager);
 }
 

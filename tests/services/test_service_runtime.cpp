@@ -68,8 +68,7 @@ TEST_F(ServiceRuntime, TheDemoServiceStartsRunsAndStopsInSteps) {
 
         EXPECT_TRUE(DeleteService(service));
         CloseServiceHandle(service);
-        EXPECT_EQ(OpenServiceW(manager_, kName, SERVICE_QUERY_STATUS), nullptr);
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+        EXPECT_EQ(cw32test::WaitUntilDeleted(manager_, kName), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
     }
 }
 
@@ -97,8 +96,7 @@ TEST_F(ServiceRuntime, AProgramThatEndsWithoutReportingStoppedLeavesItStoppedWit
         cw32test::StartToRunning(service);
         EXPECT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
         EXPECT_EQ(cw32test::WaitForState(service, SERVICE_STOPPED).dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-        DeleteService(service);
-        CloseServiceHandle(service);
+        cw32test::DeleteAndWait(manager_, service, kName);
     }
 }
 
@@ -123,8 +121,7 @@ TEST_F(ServiceRuntime, StartsThatCannotWorkAreRefusedWithTheManagersCodes) {
         SERVICE_STATUS status{};
         EXPECT_TRUE(QueryServiceStatus(service, &status));
         EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-        DeleteService(service);
-        CloseServiceHandle(service);
+        cw32test::DeleteAndWait(manager_, service, kName);
     }
 }
 
