@@ -363,6 +363,24 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         return std::string(IsCharAlphaW(c) ? "alpha" : "-") + (IsCharAlphaNumericW(c) ? " alnum" : " -") +
                (IsCharUpperW(c) ? " upper" : " -") + (IsCharLowerW(c) ? " lower" : " -");
     }
+    if (function == "classes") {  // the four class answers over the code units FROM..TO, in runs
+        std::string runs;
+        const long long from = arg(0).number, to = arg(1).number;
+        auto bits = [](wchar_t c) {
+            return std::string(IsCharAlphaW(c) ? "a" : "-") + (IsCharAlphaNumericW(c) ? "n" : "-") +
+                   (IsCharUpperW(c) ? "U" : "-") + (IsCharLowerW(c) ? "l" : "-");
+        };
+        for (long long start = from; start <= to;) {
+            const std::string kind = bits(static_cast<wchar_t>(start));
+            long long end = start;
+            while (end < to && bits(static_cast<wchar_t>(end + 1)) == kind) ++end;
+            char range[24];
+            std::snprintf(range, sizeof range, "%04llx-%04llx:", start, end);
+            runs += (runs.empty() ? "" : " ") + std::string(range) + kind;
+            start = end + 1;
+        }
+        return runs;
+    }
     if (function == "filever") {
         SizedBuffer version(arg(1)), language(arg(2));
         const UINT r = MsiGetFileVersionW(arg(0).is_null ? nullptr : arg(0).wide.c_str(), version.buffer(),

@@ -1,20 +1,19 @@
-// POSIX emulation of the string and character-class routines (lstrlenW, lstrcmpiW, CharUpperW,
-// IsCharAlphaW ...); no library logic here. Classes and case come from the C library's
-// Unicode tables in the C.UTF-8 locale, whatever locale the process itself runs in.
+// POSIX emulation of the string and case routines (lstrlenW, lstrcmpiW, CharUpperW ...); no
+// library logic here. Case comes from the C library's Unicode tables in the C.UTF-8 locale,
+// whatever locale the process itself runs in (the classes: char_classes.cpp).
 #include <winport/chars.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdint>
 #include <cwchar>
 #include <cwctype>
-#include <iterator>
+#include <initializer_list>
 #include <locale.h>
 
 namespace {
 
 // The locale whose tables answer; null when the C library has no UTF-8 locale at all, and
-// then only ASCII has case and classes.
+// then only ASCII has case.
 locale_t UnicodeTables() {
     static const locale_t tables = [] {
         for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
@@ -26,27 +25,6 @@ locale_t UnicodeTables() {
 }
 
 bool IsAscii(wint_t c) { return c < 0x80; }
-
-// The first digit of each run of ten decimal digits in the Basic Multilingual Plane. Windows
-// counts all of them as digits; the C library files most of them under letters.
-constexpr std::uint32_t kDigitZeros[] = {
-    0x0030, 0x0660, 0x06F0, 0x07C0, 0x0966, 0x09E6, 0x0A66, 0x0AE6, 0x0B66, 0x0BE6, 0x0C66, 0x0CE6, 0x0D66,
-    0x0DE6, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x1090, 0x17E0, 0x1810, 0x1946, 0x19D0, 0x1A80, 0x1A90, 0x1B50,
-    0x1BB0, 0x1C40, 0x1C50, 0xA620, 0xA8D0, 0xA900, 0xA9D0, 0xA9F0, 0xAA50, 0xABF0, 0xFF10,
-};
-
-bool IsDigit(std::uint32_t c) {
-    // The superscript digits of Latin-1 are digits to Windows as well.
-    if (c == 0x00B2 || c == 0x00B3 || c == 0x00B9) return true;
-    const std::uint32_t* after = std::upper_bound(std::begin(kDigitZeros), std::end(kDigitZeros), c);
-    return after != std::begin(kDigitZeros) && c - *(after - 1) < 10;
-}
-
-bool IsLetter(wint_t c) {
-    if (IsDigit(static_cast<std::uint32_t>(c))) return false;
-    locale_t l = UnicodeTables();
-    return l ? iswalpha_l(c, l) != 0 : (IsAscii(c) && std::iswalpha(c));
-}
 
 // Windows cases text without the Turkish rules: dotted capital I and dotless small i keep
 // their form, where the C library maps them to plain i and I.
@@ -98,21 +76,3 @@ extern "C" int WINAPI lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2) {
 
 extern "C" LPWSTR WINAPI CharUpperW(LPWSTR lpsz) { return ConvertInPlace(lpsz, Upper); }
 extern "C" LPWSTR WINAPI CharLowerW(LPWSTR lpsz) { return ConvertInPlace(lpsz, Lower); }
-
-extern "C" BOOL WINAPI IsCharAlphaW(WCHAR ch) { return IsLetter(static_cast<wint_t>(ch)); }
-
-extern "C" BOOL WINAPI IsCharAlphaNumericW(WCHAR ch) {
-    return IsDigit(static_cast<std::uint32_t>(ch)) || IsLetter(static_cast<wint_t>(ch));
-}
-
-extern "C" BOOL WINAPI IsCharUpperW(WCHAR ch) {
-    wint_t w = static_cast<wint_t>(ch);
-    locale_t l = UnicodeTables();
-    return l ? iswupper_l(w, l) != 0 : (IsAscii(w) && std::iswupper(w));
-}
-
-extern "C" BOOL WINAPI IsCharLowerW(WCHAR ch) {
-    wint_t w = static_cast<wint_t>(ch);
-    locale_t l = UnicodeTables();
-    return l ? iswlower_l(w, l) != 0 : (IsAscii(w) && std::iswlower(w));
-}
