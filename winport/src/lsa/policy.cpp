@@ -142,6 +142,7 @@ extern "C" NTSTATUS WINAPI LsaOpenPolicy(PLSA_UNICODE_STRING SystemName, PLSA_OB
     if (FaultPoint("LsaOpenPolicy")) return Faulted();
     if (ObjectAttributes == nullptr || PolicyHandle == nullptr) return STATUS_INVALID_PARAMETER;
     if (SystemName != nullptr && SystemName->Length != 0) {
+        if (SystemName->Buffer == nullptr) return STATUS_INVALID_PARAMETER;
         const std::wstring name(SystemName->Buffer, SystemName->Length / sizeof(WCHAR));
         std::wstring_view bare(name);
         if (bare.substr(0, 2) == L"\\\\") bare.remove_prefix(2);
@@ -150,7 +151,9 @@ extern "C" NTSTATUS WINAPI LsaOpenPolicy(PLSA_UNICODE_STRING SystemName, PLSA_OB
     }
     const bool administrator = CallerAdministers();
     ACCESS_MASK access = MapGeneric(DesiredAccess);
-    if (access & kMaximumAllowed) access = (access & ~kMaximumAllowed) | (administrator ? POLICY_ALL_ACCESS : POLICY_READ | POLICY_EXECUTE);
+    // MAXIMUM_ALLOWED: what this caller may have.
+    if (access & kMaximumAllowed)
+        access = (access & ~kMaximumAllowed) | (administrator ? POLICY_ALL_ACCESS : POLICY_READ | POLICY_EXECUTE);
     if ((access & kWriteAccess) != 0 && !administrator) return STATUS_ACCESS_DENIED;
     *PolicyHandle = RegisterHandle(std::make_shared<PolicyObject>(access, administrator));
     return STATUS_SUCCESS;
