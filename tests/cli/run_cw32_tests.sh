@@ -385,17 +385,14 @@ else
         fi
     done <<CASES
 0|sid: S-1-5-21-*|account lookup $acct
-0|*|account list
 1|not held\n|rights has-logon-service $acct
 0||rights add-logon-service $acct
 0|held\n|rights has-logon-service .\\\\$acct
-0||rights add SeBackupPrivilege $acct
 0||rights add SeBackupPrivilege $acct
 0|held\n|rights has SeBackupPrivilege $acct
 1|not held\n|rights has sebackupprivilege $acct
 0||rights add-current SeBatchLogonRight
 0|held\n|rights has-current SeBatchLogonRight
-2|*|rights grant SeBackupPrivilege $acct
 CASES
     run account list
     checks=$((checks + 1))

@@ -24,8 +24,6 @@ std::string Computer() {
     return std::string(name.GetString(), name.GetString() + name.GetLength());
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 class AccountRightsSeams : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
