@@ -78,13 +78,16 @@ struct RegistryKeyTraits {
     static bool IsValid(Handle h) { return h != nullptr; }
     static bool Close(Handle h) { return RegCloseKey(h) == ERROR_SUCCESS; }
 };
-// Blocks the system allocated with LocalAlloc for the caller (FormatMessageW, CommandLineToArgvW).
-template <class Pointer>
-struct LocalMemoryTraits {
+// Blocks the system allocated for the caller, each kind given back by its own call: LocalFree
+// (FormatMessageW, CommandLineToArgvW, ConvertSidToStringSidW), LsaFreeMemory
+// (LsaEnumerateAccountRights), NetApiBufferFree (NetUserEnum). `kReleased` is what that call
+// answers when it has released the block.
+template <class Pointer, class Result, Result(WINAPI* Release)(PVOID), Result kReleased>
+struct AllocatedBlockTraits {
     using Handle = Pointer;
     static Handle Invalid() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
-    static bool Close(Handle h) { return LocalFree(reinterpret_cast<HLOCAL>(h)) == nullptr; }
+    static bool Close(Handle h) { return Release(const_cast<PVOID>(static_cast<const void*>(h))) == kReleased; }
 };
 // A control-manager or service handle.
 struct ServiceHandleTraits {
@@ -94,11 +97,24 @@ struct ServiceHandleTraits {
     static bool Close(Handle h) { return CloseServiceHandle(h) != FALSE; }
 };
 
+// A local security policy handle (LsaOpenPolicy).
+struct PolicyHandleTraits {
+    using Handle = LSA_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return LsaClose(h) == 0; }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 template <class Pointer>
-using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits<Pointer>>;
+using UniqueLocalMemory = UniqueHandle<AllocatedBlockTraits<Pointer, HLOCAL, LocalFree, nullptr>>;
+using UniquePolicyHandle = UniqueHandle<PolicyHandleTraits>;
+template <class Pointer>
+using UniqueLsaMemory = UniqueHandle<AllocatedBlockTraits<Pointer, NTSTATUS, LsaFreeMemory, 0>>;
+template <class Pointer>
+using UniqueNetBuffer = UniqueHandle<AllocatedBlockTraits<Pointer, NET_API_STATUS, NetApiBufferFree, 0>>;
 
 }  // namespace cw32

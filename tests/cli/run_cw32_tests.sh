@@ -353,6 +353,72 @@ CASES
     expect_code 1
 fi
 
+# --- local accounts and their rights: names looked up and refused on both platforms; then an
+# account made (its password from standard input only, never in any output or the log), looked
+# up, granted rights, tested and removed, and the accounts plan.
+run account lookup 'BUILTIN\Administrators'
+expect_code 0
+expect_out "sid: S-1-5-32-544${nl}domain: BUILTIN${nl}kind: alias$nl"
+expect_failures <<CASES
+account lookup 'nosuch-$$': error 1332|account lookup nosuch-$$
+rights has 'SeBackupPrivilege' 'nosuch-$$': error 1332|rights has SeBackupPrivilege nosuch-$$
+rights add-logon-service 'NOWHERE\\nosuch': error 1332|rights add-logon-service NOWHERE\\nosuch
+CASES
+if [[ -n $runner ]]; then
+    echo "cw32 end-to-end: account and rights changes skipped under Wine: its NetUserAdd keeps an" \
+        "account only inside the process that made it, and its policy stores no rights" >&2
+else
+    acct=cw32e2e$$
+    secret='Pw-e2e-7319'
+    run --log accounts.log account add "$acct" <<<"$secret"
+    expect_code 0
+    while IFS='|' read -r expected_code expected_out words; do
+        eval "argv=($words)"
+        run --log accounts.log "${argv[@]}" </dev/null
+        expect_code "$expected_code"
+        expected_out=${expected_out//\\n/$nl}
+        if [[ $expected_out == *'*' ]]; then
+            checks=$((checks + 1))
+            [[ $out == ${expected_out%'*'}* ]] || fail "$last: standard output $(printf %q "$out")"
+        else
+            expect_out "$expected_out"
+        fi
+    done <<CASES
+0|sid: S-1-5-21-*|account lookup $acct
+1|not held\n|rights has-logon-service $acct
+0||rights add-logon-service $acct
+0|held\n|rights has-logon-service .\\\\$acct
+0||rights add SeBackupPrivilege $acct
+0|held\n|rights has SeBackupPrivilege $acct
+1|not held\n|rights has sebackupprivilege $acct
+0||rights add-current SeBatchLogonRight
+0|held\n|rights has-current SeBatchLogonRight
+CASES
+    run account list
+    checks=$((checks + 1))
+    [[ $out == *"$nl$acct$nl"* || $out == "$acct$nl"* ]] || fail "$last: $acct is not listed"
+    run account lookup "$acct"
+    checks=$((checks + 1))
+    [[ $out == *"${nl}kind: user$nl" ]] || fail "$last: standard output $(printf %q "$out")"
+    run account add "$acct" </dev/null
+    expect_code 1
+    expect_err "cw32: account add '$acct': error 2224: The account already exists.$nl"
+    expect_failures <<CASES
+rights add 'SeNoSuchPrivilege' '$acct': error 1313|rights add SeNoSuchPrivilege $acct
+CASES
+    run --log accounts.log account remove "$acct"
+    expect_code 0
+    run account remove "$acct"
+    expect_code 1
+    expect_err "cw32: account remove '$acct': error 2221: The user name could not be found.$nl"
+    cp "$examples/accounts.plan" accounts.plan
+    run --log accounts.log plan accounts.plan <<<"$secret"
+    expect_code 0
+    checks=$((checks + 2))
+    [[ $out == "sid: S-1-5-21-"*"${nl}held$nl"* ]] || fail "$last: standard output $(printf %q "$out")"
+    grep -q -- "$secret" accounts.log out.bin err.bin && fail "the password reached the output or the log"
+fi
+
 # --- the demonstration plan of the README runs clean
 cp "$examples/demo.plan" demo.plan
 run plan demo.plan

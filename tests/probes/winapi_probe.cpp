@@ -20,6 +20,7 @@
 //   product CODE PROPERTY SIZE                              MsiGetProductInfoW (SIZE -1: no buffer)
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 //   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
+//   ntstatus STATUS                                         LsaNtStatusToWinError
 #include <common-win32/platform.h>
 #if defined(_WIN32)
 #include <sddl.h>
@@ -358,6 +359,8 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         }
         return Result(r, !r, shown);
     }
+    if (function == "ntstatus")
+        return std::to_string(LsaNtStatusToWinError(static_cast<NTSTATUS>(static_cast<std::uint32_t>(arg(0).number))));
     if (function == "class") {
         const wchar_t c = arg(0).wide.empty() ? 0 : arg(0).wide[0];
         return std::string(IsCharAlphaW(c) ? "alpha" : "-") + (IsCharAlphaNumericW(c) ? " alnum" : " -") +

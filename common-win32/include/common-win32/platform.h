@@ -21,6 +21,7 @@
 #  include <msi.h>
 #  include <shellapi.h>
 #  include <lm.h>
+#  include <sddl.h>
 #else
 #  include <winport/win32.h>
 #endif

@@ -30,6 +30,13 @@ typedef DWORD NET_API_STATUS;
 #define USER_PASSWORD_PARMNUM 3
 #define USER_PRIV_PARMNUM 5
 
+#define FILTER_NORMAL_ACCOUNT 0x0002
+#define MAX_PREFERRED_LENGTH ((DWORD)-1)
+
+typedef struct _USER_INFO_0 {
+    LPWSTR usri0_name;
+} USER_INFO_0, *PUSER_INFO_0, *LPUSER_INFO_0;
+
 typedef struct _USER_INFO_1 {
     LPWSTR usri1_name;
     LPWSTR usri1_password;
@@ -49,5 +56,10 @@ WINPORT_API NET_API_STATUS WINAPI NetUserAdd(LPCWSTR servername, DWORD level, LP
 WINPORT_API NET_API_STATUS WINAPI NetUserDel(LPCWSTR servername, LPCWSTR username);
 WINPORT_API NET_API_STATUS WINAPI NetUserSetInfo(LPCWSTR servername, LPCWSTR username, DWORD level, LPBYTE buf,
                                                  LPDWORD parm_err);
+// Level 0, every local account (the POSIX users and the accounts added) in one buffer, whatever
+// `prefmaxlen` asks; freed with NetApiBufferFree. Filter 0 or FILTER_NORMAL_ACCOUNT.
+WINPORT_API NET_API_STATUS WINAPI NetUserEnum(LPCWSTR servername, DWORD level, DWORD filter, LPBYTE* bufptr,
+                                              DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries,
+                                              PDWORD resume_handle);
 WINPORT_API NET_API_STATUS WINAPI NetApiBufferFree(LPVOID Buffer);
 }

@@ -21,6 +21,7 @@ typedef std::uint32_t ULONG;
 typedef std::int32_t INT;
 typedef std::uint32_t UINT;
 typedef int BOOL;
+typedef BYTE BOOLEAN;
 typedef std::int16_t SHORT;
 typedef std::uint16_t USHORT;
 typedef char CHAR;

@@ -11,6 +11,8 @@
 #include <cwctype>
 #include <pwd.h>
 #include <random>
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -208,6 +210,33 @@ Found FindBySid(Store& store, const SidBytes& sid, Account& found) {
     }
     found = {LocalDomain(), name, sid, SidTypeUser};
     return Found::Yes;
+}
+
+bool LocalUserNames(Store& store, std::vector<std::wstring>& names) {
+    std::vector<std::pair<DWORD, std::wstring>> found;
+    setpwent();
+    struct passwd entry {};
+    struct passwd* result = nullptr;
+    std::vector<char> buffer(16384);
+    while (getpwent_r(&entry, buffer.data(), buffer.size(), &result) == 0 && result != nullptr)
+        if (MappedUid(entry.pw_uid)) found.emplace_back(kPosixRidBase + entry.pw_uid, FromUtf8(entry.pw_name));
+    endpwent();
+    Statement select(store, "SELECT rid, name FROM accounts_user WHERE posix = 0");
+    while (select.Step()) found.emplace_back(static_cast<DWORD>(select.Int(0)), FromUtf8(select.Text(1)));
+    if (select.last_result() != SQLITE_DONE) {
+        SetLastError(StoreError(select.last_result()));
+        return false;
+    }
+    std::sort(found.begin(), found.end());
+    for (auto& [rid, name] : found) names.push_back(std::move(name));
+    return true;
+}
+
+bool CallerAdministers() {
+    const uid_t caller = geteuid();
+    if (caller == 0) return true;
+    struct stat info {};
+    return ::stat(StateDirectory().c_str(), &info) == 0 && info.st_uid == caller;
 }
 
 std::optional<std::wstring> CurrentPosixUser() {

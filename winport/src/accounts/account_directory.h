@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace winport::detail::accounts {
 
@@ -39,6 +40,15 @@ enum class Found { Yes, No, Failed };
 // "DOMAIN\name", ".\name" or a bare name, compared without case.
 Found FindByName(Store& store, std::wstring_view account_name, Account& found);
 Found FindBySid(Store& store, const SidBytes& sid, Account& found);
+
+// Whether the process runs as an administrator of this machine: root, or the owner of the state
+// directory (system.db is that user's own copy of the machine, as a test's or a developer's
+// store is theirs). Only administrators change accounts and the rights policy.
+bool CallerAdministers();
+
+// The names of the local accounts: the POSIX users winport maps, then the accounts added with
+// NetUserAdd, in the order of their RIDs. False with the last error set when the store fails.
+bool LocalUserNames(Store& store, std::vector<std::wstring>& names);
 
 // The POSIX user who runs the process.
 std::optional<std::wstring> CurrentPosixUser();

@@ -6,13 +6,12 @@
 
 #include "accounts/account_directory.h"
 #include "core/calllog.h"
+#include "core/local_memory.h"
 #include "core/fault.h"
 #include "core/text.h"
 #include "sspi/ntlm_crypto.h"
 
 #include <cwchar>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace winport::detail;
 using namespace winport::detail::accounts;
@@ -35,15 +34,6 @@ bool LocalServer(LPCWSTR server) {
     std::wstring_view name(server);
     if (name.substr(0, 2) == L"\\\\") name.remove_prefix(2);
     return FoldCase(name) == FoldCase(LocalDomain());
-}
-
-// Administrators of this machine are root and the owner of the state directory: system.db is
-// that user's own copy of the machine, as a test's or a developer's store is theirs.
-bool CallerAdministers() {
-    const uid_t caller = geteuid();
-    if (caller == 0) return true;
-    struct stat info {};
-    return ::stat(StateDirectory().c_str(), &info) == 0 && info.st_uid == caller;
 }
 
 NET_API_STATUS BadParameter(LPDWORD parm_err, DWORD which) {
@@ -176,6 +166,38 @@ extern "C" NET_API_STATUS WINAPI NetUserSetInfo(LPCWSTR servername, LPCWSTR user
         .Bind(3, static_cast<std::int64_t>(user.posix_rid))
         .BindBlob(4, hash.data(), hash.size());
     return Finish(insert, transaction);
+}
+
+extern "C" NET_API_STATUS WINAPI NetUserEnum(LPCWSTR servername, DWORD level, DWORD filter, LPBYTE* bufptr,
+                                             DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries,
+                                             PDWORD resume_handle) {
+    LogCall("NetUserEnum", [&] { return Printable(servername) + ", " + std::to_string(level) + ", " + std::to_string(filter); });
+    (void)prefmaxlen;  // a hint on Windows too: everything comes in one buffer
+    if (FaultPoint("NetUserEnum")) return GetLastError();
+    if (!LocalServer(servername)) return RPC_S_SERVER_UNAVAILABLE;
+    if (bufptr == nullptr || entriesread == nullptr || totalentries == nullptr) return ERROR_INVALID_PARAMETER;
+    *bufptr = nullptr;
+    *entriesread = *totalentries = 0;
+    if (level != 0) return ERROR_INVALID_LEVEL;
+    if (filter != 0 && filter != FILTER_NORMAL_ACCOUNT) return ERROR_NOT_SUPPORTED;
+    AccountSession session;
+    if (session.store == nullptr) return GetLastError();
+    std::vector<std::wstring> names;
+    if (!LocalUserNames(*session.store, names)) return GetLastError();
+    std::size_t bytes = names.size() * sizeof(USER_INFO_0);
+    for (const std::wstring& name : names) bytes += (name.size() + 1) * sizeof(WCHAR);
+    auto* entries = static_cast<USER_INFO_0*>(AllocateLocalBlock(bytes, true));
+    if (entries == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+    auto* text = reinterpret_cast<WCHAR*>(entries + names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::wmemcpy(text, names[i].c_str(), names[i].size() + 1);
+        entries[i].usri0_name = text;
+        text += names[i].size() + 1;
+    }
+    *bufptr = reinterpret_cast<LPBYTE>(entries);
+    *entriesread = *totalentries = static_cast<DWORD>(names.size());
+    if (resume_handle != nullptr) *resume_handle = 0;
+    return NERR_Success;
 }
 
 extern "C" NET_API_STATUS WINAPI NetApiBufferFree(LPVOID Buffer) {

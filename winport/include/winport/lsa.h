@@ -1,0 +1,100 @@
+// The local security policy (advapi32): policy handles and the rights held per account, as
+// ntsecapi.h declares them, with the NTSTATUS codes these calls answer.
+#pragma once
+
+#include <winport/export.h>
+#include <winport/file.h>
+#include <winport/security.h>
+#include <winport/types.h>
+
+extern "C" {
+
+typedef LONG NTSTATUS;
+typedef NTSTATUS* PNTSTATUS;
+typedef PVOID LSA_HANDLE;
+typedef LSA_HANDLE* PLSA_HANDLE;
+
+#define NT_SUCCESS(Status) (((NTSTATUS)(Status)) >= 0)
+
+#define STATUS_SUCCESS ((NTSTATUS)0x00000000L)
+#define STATUS_SOME_NOT_MAPPED ((NTSTATUS)0x00000107L)
+#define STATUS_NO_MORE_ENTRIES ((NTSTATUS)0x8000001AL)
+#define STATUS_UNSUCCESSFUL ((NTSTATUS)0xC0000001L)
+#define STATUS_NOT_IMPLEMENTED ((NTSTATUS)0xC0000002L)
+#define STATUS_INVALID_HANDLE ((NTSTATUS)0xC0000008L)
+#define STATUS_INVALID_PARAMETER ((NTSTATUS)0xC000000DL)
+#define STATUS_NO_MEMORY ((NTSTATUS)0xC0000017L)
+#define STATUS_ACCESS_DENIED ((NTSTATUS)0xC0000022L)
+#define STATUS_BUFFER_TOO_SMALL ((NTSTATUS)0xC0000023L)
+#define STATUS_OBJECT_NAME_NOT_FOUND ((NTSTATUS)0xC0000034L)
+#define STATUS_NO_SUCH_PRIVILEGE ((NTSTATUS)0xC0000060L)
+#define STATUS_NO_SUCH_USER ((NTSTATUS)0xC0000064L)
+#define STATUS_NONE_MAPPED ((NTSTATUS)0xC0000073L)
+#define STATUS_INVALID_SID ((NTSTATUS)0xC0000078L)
+#define STATUS_DISK_FULL ((NTSTATUS)0xC000007FL)
+#define STATUS_INSUFFICIENT_RESOURCES ((NTSTATUS)0xC000009AL)
+#define STATUS_NOT_SUPPORTED ((NTSTATUS)0xC00000BBL)
+#define STATUS_INTERNAL_DB_ERROR ((NTSTATUS)0xC0000158L)
+#define RPC_NT_SERVER_UNAVAILABLE ((NTSTATUS)0xC0020017L)
+
+typedef struct _LSA_UNICODE_STRING {
+    USHORT Length;         // bytes, without a terminator
+    USHORT MaximumLength;  // bytes
+    PWSTR Buffer;
+} LSA_UNICODE_STRING, *PLSA_UNICODE_STRING;
+
+typedef struct _LSA_OBJECT_ATTRIBUTES {
+    ULONG Length;
+    HANDLE RootDirectory;
+    PLSA_UNICODE_STRING ObjectName;
+    ULONG Attributes;
+    PVOID SecurityDescriptor;
+    PVOID SecurityQualityOfService;
+} LSA_OBJECT_ATTRIBUTES, *PLSA_OBJECT_ATTRIBUTES;
+
+#define POLICY_VIEW_LOCAL_INFORMATION 0x00000001L
+#define POLICY_VIEW_AUDIT_INFORMATION 0x00000002L
+#define POLICY_GET_PRIVATE_INFORMATION 0x00000004L
+#define POLICY_TRUST_ADMIN 0x00000008L
+#define POLICY_CREATE_ACCOUNT 0x00000010L
+#define POLICY_CREATE_SECRET 0x00000020L
+#define POLICY_CREATE_PRIVILEGE 0x00000040L
+#define POLICY_SET_DEFAULT_QUOTA_LIMITS 0x00000080L
+#define POLICY_SET_AUDIT_REQUIREMENTS 0x00000100L
+#define POLICY_AUDIT_LOG_ADMIN 0x00000200L
+#define POLICY_SERVER_ADMIN 0x00000400L
+#define POLICY_LOOKUP_NAMES 0x00000800L
+#define POLICY_NOTIFICATION 0x00001000L
+#define POLICY_ALL_ACCESS                                                                                       \
+    (STANDARD_RIGHTS_REQUIRED | POLICY_VIEW_LOCAL_INFORMATION | POLICY_VIEW_AUDIT_INFORMATION |                 \
+     POLICY_GET_PRIVATE_INFORMATION | POLICY_TRUST_ADMIN | POLICY_CREATE_ACCOUNT | POLICY_CREATE_SECRET |       \
+     POLICY_CREATE_PRIVILEGE | POLICY_SET_DEFAULT_QUOTA_LIMITS | POLICY_SET_AUDIT_REQUIREMENTS |                \
+     POLICY_AUDIT_LOG_ADMIN | POLICY_SERVER_ADMIN | POLICY_LOOKUP_NAMES)
+#define POLICY_READ (STANDARD_RIGHTS_READ | POLICY_VIEW_AUDIT_INFORMATION | POLICY_GET_PRIVATE_INFORMATION)
+#define POLICY_WRITE                                                                                             \
+    (STANDARD_RIGHTS_WRITE | POLICY_TRUST_ADMIN | POLICY_CREATE_ACCOUNT | POLICY_CREATE_SECRET | POLICY_CREATE_PRIVILEGE | \
+     POLICY_SET_DEFAULT_QUOTA_LIMITS | POLICY_SET_AUDIT_REQUIREMENTS | POLICY_AUDIT_LOG_ADMIN |                  \
+     POLICY_SERVER_ADMIN)
+#define POLICY_EXECUTE (STANDARD_RIGHTS_EXECUTE | POLICY_VIEW_LOCAL_INFORMATION | POLICY_LOOKUP_NAMES)
+
+#define SE_INTERACTIVE_LOGON_NAME L"SeInteractiveLogonRight"
+#define SE_NETWORK_LOGON_NAME L"SeNetworkLogonRight"
+#define SE_BATCH_LOGON_NAME L"SeBatchLogonRight"
+#define SE_SERVICE_LOGON_NAME L"SeServiceLogonRight"
+#define SE_DENY_SERVICE_LOGON_NAME L"SeDenyServiceLogonRight"
+
+// Only the local policy opens (SystemName null or empty). Access that changes the policy needs
+// an administrator of this machine.
+WINPORT_API NTSTATUS WINAPI LsaOpenPolicy(PLSA_UNICODE_STRING SystemName, PLSA_OBJECT_ATTRIBUTES ObjectAttributes,
+                                          ACCESS_MASK DesiredAccess, PLSA_HANDLE PolicyHandle);
+WINPORT_API NTSTATUS WINAPI LsaClose(LSA_HANDLE ObjectHandle);
+// The rights in one block, freed with LsaFreeMemory; none held: STATUS_OBJECT_NAME_NOT_FOUND.
+WINPORT_API NTSTATUS WINAPI LsaEnumerateAccountRights(LSA_HANDLE PolicyHandle, PSID AccountSid,
+                                                      PLSA_UNICODE_STRING* UserRights, PULONG CountOfRights);
+WINPORT_API NTSTATUS WINAPI LsaAddAccountRights(LSA_HANDLE PolicyHandle, PSID AccountSid,
+                                                PLSA_UNICODE_STRING UserRights, ULONG CountOfRights);
+WINPORT_API NTSTATUS WINAPI LsaRemoveAccountRights(LSA_HANDLE PolicyHandle, PSID AccountSid, BOOLEAN AllRights,
+                                                   PLSA_UNICODE_STRING UserRights, ULONG CountOfRights);
+WINPORT_API NTSTATUS WINAPI LsaFreeMemory(PVOID Buffer);
+WINPORT_API ULONG WINAPI LsaNtStatusToWinError(NTSTATUS Status);
+}
