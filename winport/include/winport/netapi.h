@@ -50,4 +50,7 @@ WINPORT_API NET_API_STATUS WINAPI NetUserDel(LPCWSTR servername, LPCWSTR usernam
 WINPORT_API NET_API_STATUS WINAPI NetUserSetInfo(LPCWSTR servername, LPCWSTR username, DWORD level, LPBYTE buf,
                                                  LPDWORD parm_err);
 WINPORT_API NET_API_STATUS WINAPI NetApiBufferFree(LPVOID Buffer);
+// The name of a domain controller of `domainname`, "\\\\DC", in a buffer released with
+// NetApiBufferFree; NERR_DCNotFound when none is known.
+WINPORT_API NET_API_STATUS WINAPI NetGetDCName(LPCWSTR servername, LPCWSTR domainname, LPBYTE* bufptr);
 }

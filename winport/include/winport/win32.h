@@ -26,3 +26,4 @@
 #include <winport/service.h>
 #include <winport/security.h>
 #include <winport/netapi.h>
+#include <winport/sspi.h>
