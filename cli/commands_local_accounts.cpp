@@ -3,13 +3,13 @@
 // never taken from the command line, and never printed or logged.
 #include "command_line.h"
 #include "commands.h"
+#include "password_input.h"
 #include "text_io.h"
 
 #include <common-win32/common-win32.h>
 
 #include "support/unique_handle.h"
 
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -22,18 +22,9 @@ int Failed(CommandContext& context, const std::wstring& action, const std::wstri
     return ReportWindowsError(*context.host, std::wstring(kCommand) + L" " + action, {name}, code);
 }
 
-// One line of standard input, its line end taken off; the buffers are cleared after use.
-std::wstring ReadPassword() {
-    std::string line;
-    std::getline(std::cin, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::wstring password = FromUtf8(line);
-    line.assign(line.size(), '\0');
-    return password;
-}
-
 int RunAdd(CommandContext& context, const std::wstring& name) {
-    std::wstring password = ReadPassword();
+    std::wstring password;
+    ReadPassword(L"Password for " + name + L": ", password);
     USER_INFO_1 info{};
     info.usri1_name = const_cast<LPWSTR>(name.c_str());
     info.usri1_password = &password[0];

@@ -11,6 +11,7 @@ cmake --build --preset posix -j"$(nproc)" --target cw32 cw32-demo-redist cw32-de
 mkdir -p build/posix/demo
 cd build/posix/demo
 ../bin/cw32 plan ../../../examples/demo.plan
-# The accounts plan reads the new account's password from standard input.
-printf '%s\n' 'Demo-Passw0rd' | ../bin/cw32 plan ../../../examples/accounts.plan
+# The accounts plan reads the new account's password from standard input, twice: to make the
+# account and to check it.
+printf '%s\n%s\n' 'Demo-Passw0rd' 'Demo-Passw0rd' | ../bin/cw32 plan ../../../examples/accounts.plan
 exec ../bin/cw32 --arg "service_program=$(cd ../bin && pwd)/cw32-demo-service" plan ../../../examples/service.plan

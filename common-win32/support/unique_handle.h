@@ -105,10 +105,34 @@ struct PolicyHandleTraits {
     static bool Close(Handle h) { return LsaClose(h) == 0; }
 };
 
+// A credential or context handle of a security provider, with the function table that
+// releases it. The handle is a two-word value that the provider fills in place, so the owner
+// holds the record's address; the record lives in the caller's frame and outlives the owner.
+// An owned record is released even if the provider never filled it: the provider refuses the
+// zeroed handle, and the refusal is ignored.
+struct SecurityHandle {
+    PSecurityFunctionTableW table = nullptr;
+    SecHandle handle{};
+};
+struct CredentialHandleTraits {
+    using Handle = SecurityHandle*;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return h->table->FreeCredentialsHandle(&h->handle) == SEC_E_OK; }
+};
+struct ContextHandleTraits {
+    using Handle = SecurityHandle*;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return h->table->DeleteSecurityContext(&h->handle) == SEC_E_OK; }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
+using UniqueCredentialHandle = UniqueHandle<CredentialHandleTraits>;
+using UniqueContextHandle = UniqueHandle<ContextHandleTraits>;
 template <class Pointer>
 using UniqueLocalMemory = UniqueHandle<AllocatedBlockTraits<Pointer, HLOCAL, LocalFree, nullptr>>;
 using UniquePolicyHandle = UniqueHandle<PolicyHandleTraits>;

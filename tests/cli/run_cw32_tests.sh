@@ -412,11 +412,62 @@ CASES
     expect_code 1
     expect_err "cw32: account remove '$acct': error 2221: The user name could not be found.$nl"
     cp "$examples/accounts.plan" accounts.plan
-    run --log accounts.log plan accounts.plan <<<"$secret"
+    printf '%s\n%s\n' "$secret" "$secret" > in.bin
+    run --log accounts.log plan accounts.plan < in.bin
     expect_code 0
     checks=$((checks + 2))
-    [[ $out == "sid: S-1-5-21-"*"${nl}held$nl"* ]] || fail "$last: standard output $(printf %q "$out")"
+    [[ $out == "sid: S-1-5-21-"*"${nl}held$nl"*"${nl}valid$nl" ]] || fail "$last: standard output $(printf %q "$out")"
     grep -q -- "$secret" accounts.log out.bin err.bin && fail "the password reached the output or the log"
+fi
+
+# --- credentials: validate by a full NTLM exchange, the password from standard input only;
+# no password reaches standard output, standard error or the log
+marker='Mark3r-pw-7c1e'
+# with_input TEXT ARGS...: runs cw32 as run does, TEXT and a line feed on standard input.
+with_input() {
+    local input=$1
+    shift
+    printf '%s\n' "$input" > in.bin
+    run "$@" < in.bin
+}
+no_marker() {
+    checks=$((checks + 1))
+    [[ $out != *"$marker"* && $err != *"$marker"* ]] || fail "$last: the password shows in its output"
+}
+with_input "$marker" validate CW32-NO-SUCH-DOMAIN alice
+expect_code 1
+expect_out ""
+expect_err_matches "^cw32: validate 'CW32-NO-SUCH-DOMAIN' 'alice': error 2453"
+no_marker
+if [[ -z $runner ]]; then
+    # winport's domains (POSIX only: Windows learns its domains from the network).
+    run domain add CW32CORP '\\DC1'
+    expect_code 0
+    with_input "$marker" --log validate.log domain user add CW32CORP alice
+    expect_code 0
+    no_marker
+    run domain list
+    expect_out "CW32CORP \\\\DC1${nl}  CW32CORP\\alice$nl"
+    with_input "$marker" --log validate.log validate cw32corp ALICE
+    expect_code 0
+    expect_out "valid$nl"
+    with_input "not-$marker" --log validate.log validate CW32CORP alice
+    expect_code 1
+    expect_err "cw32: validate 'CW32CORP' 'alice': error 2148074252: The logon attempt failed$nl"
+    run --arg "pw=$marker" validate CW32CORP alice --password-arg pw
+    expect_code 0
+    checks=$((checks + 1))
+    ! grep -q "$marker" validate.log || fail "the password is in the log file"
+    expect_failures <<CASES
+domain add 'cw32corp': error 183|domain add cw32corp DC2
+domain remove 'NOPE': error 2453|domain remove NOPE
+domain user remove 'CW32CORP' 'bob': error 2221|domain user remove CW32CORP bob
+domain user remove 'NOPE' 'bob': error 2453|domain user remove NOPE bob
+CASES
+    run domain remove CW32CORP
+    expect_code 0
+    run domain list
+    expect_out ""
 fi
 
 # --- the demonstration plan of the README runs clean

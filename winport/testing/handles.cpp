@@ -12,7 +12,7 @@ std::size_t LiveHandles() { return detail::CountLiveHandles(); }
 const char* HandleKindName(HandleKind kind) {
     static const char* const names[] = {"file", "find", "pipe", "process", "thread", "module",
                                         "registry key", "service manager", "service", "policy",
-                                        "security context", "other"};
+                                        "security context", "credential", "other"};
     return names[static_cast<std::size_t>(kind)];
 }
 

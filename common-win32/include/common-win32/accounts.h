@@ -35,3 +35,12 @@ CW32_API long AddPrivilegeOnCurrentUser(const wchar_t* privilege);
 // account holds it already.
 CW32_API long HasRightLogonAsService(const wchar_t* account);
 CW32_API long AddRightLogonAsService(const wchar_t* account);
+
+// Checks a user name and password by a complete NTLM exchange through the security provider
+// ("security.dll"), this process playing the client and the server. `domain` is the account's
+// domain, the computer's name for a local account, or empty; for any other domain a domain
+// controller must be known first. Returns 0 for valid credentials; else the status of the step
+// that failed: the domain controller lookup's (2453 for an unknown domain), the thread's last
+// error when the provider cannot be loaded, or the provider's security status (a wrong password:
+// the server's refusal). Logs nothing; the password is only handed to the provider.
+CW32_API long ValidateDomainUserBySSPI(const wchar_t* domain, const wchar_t* user, const wchar_t* password);

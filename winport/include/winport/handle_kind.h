@@ -5,7 +5,7 @@ namespace winport {
 
 enum class HandleKind {
     File, Find, Pipe, Process, Thread, Module, RegistryKey, ServiceManager, Service, Policy,
-    SecurityContext, Other,
+    SecurityContext, Credential, Other,
 };
 
 }  // namespace winport

@@ -62,4 +62,7 @@ WINPORT_API NET_API_STATUS WINAPI NetUserEnum(LPCWSTR servername, DWORD level, D
                                               DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries,
                                               PDWORD resume_handle);
 WINPORT_API NET_API_STATUS WINAPI NetApiBufferFree(LPVOID Buffer);
+// The name of a domain controller of `domainname`, "\\\\DC", in a buffer released with
+// NetApiBufferFree; NERR_DCNotFound when none is known.
+WINPORT_API NET_API_STATUS WINAPI NetGetDCName(LPCWSTR servername, LPCWSTR domainname, LPBYTE* bufptr);
 }

@@ -27,3 +27,4 @@
 #include <winport/security.h>
 #include <winport/netapi.h>
 #include <winport/lsa.h>
+#include <winport/sspi.h>

@@ -202,7 +202,12 @@ extern "C" NET_API_STATUS WINAPI NetUserEnum(LPCWSTR servername, DWORD level, DW
 
 extern "C" NET_API_STATUS WINAPI NetApiBufferFree(LPVOID Buffer) {
     LogCall("NetApiBufferFree", [] { return std::string(); });
-    if (FaultPoint("NetApiBufferFree")) return GetLastError();
+    // The buffer goes even when a fault is injected: freeing a valid buffer cannot fail half-way
+    // on Windows, so an injected failure only tests that callers survive the result.
+    const bool fault = FaultPoint("NetApiBufferFree");
+    const DWORD fault_error = GetLastError();
     // The Net* calls hand out their buffers from the local heap.
-    return LocalFree(Buffer) == nullptr ? NERR_Success : ERROR_INVALID_PARAMETER;
+    const bool freed = LocalFree(Buffer) == nullptr;
+    if (fault) return fault_error;
+    return freed ? NERR_Success : ERROR_INVALID_PARAMETER;
 }

@@ -150,6 +150,15 @@ constexpr Entry kMessages[] = {
     {1815, L"The specified resource language ID cannot be found in the image file."},
     {2221, L"The user name could not be found."},
     {2224, L"The account already exists."},
+    {2453, L"Could not find domain controller for this domain."},
+    // The security provider's statuses, which the system table holds as well.
+    {0x80090301, L"The handle specified is invalid"},
+    {0x80090302, L"The function requested is not supported"},
+    {0x80090304, L"The Local Security Authority cannot be contacted"},
+    {0x80090305, L"The requested security package does not exist"},
+    {0x80090308, L"The token supplied to the function is invalid"},
+    {0x8009030C, L"The logon attempt failed"},
+    {0x8009030E, L"No credentials are available in the security package"},
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // search path), GetProcAddress, FreeLibrary, GetModuleFileNameW. No library logic here.
 #include <winport/errors.h>
 #include <winport/module.h>
+#include <winport/sspi.h>
 
 #include "core/calllog.h"
 #include "core/elf_needed.h"
@@ -69,6 +70,23 @@ DWORD LoadError(const std::string& path, bool has_dir) {
     return has_dir && IsFile(path) ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND;
 }
 
+// The security provider is part of this library: "security.dll" and "secur32.dll" (any case,
+// ".dll" optional as Windows adds it) load the library itself, where GetProcAddress finds
+// InitSecurityInterfaceW.
+bool NamesSecurityProvider(const std::wstring& name) {
+    std::wstring folded = winport::detail::FoldCase(name);
+    if (folded.size() > 4 && folded.compare(folded.size() - 4, 4, winport::detail::FoldCase(L".dll")) == 0) folded.resize(folded.size() - 4);
+    return folded == winport::detail::FoldCase(L"security") || folded == winport::detail::FoldCase(L"secur32");
+}
+
+void* OpenSecurityProvider() {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&InitSecurityInterfaceW), &info) != 0 && info.dli_fname != nullptr) {
+        if (void* dl = ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD)) return dl;
+    }
+    return ::dlopen(nullptr, RTLD_NOW);  // linked into the program itself
+}
+
 }  // namespace
 
 extern "C" HMODULE WINAPI LoadLibraryExW(LPCWSTR file_name, HANDLE file, DWORD flags) {
@@ -86,11 +104,16 @@ extern "C" HMODULE WINAPI LoadLibraryExW(LPCWSTR file_name, HANDLE file, DWORD f
     }
     const std::string path = winport::detail::ToPosixPath(file_name);
     const bool has_dir = path.find('/') != std::string::npos;
-    // A bare name goes to the loader's own search, as Windows searches its path for one.
-    std::vector<void*> neighbours;
-    if (has_dir && (flags & LOAD_WITH_ALTERED_SEARCH_PATH)) neighbours = PreloadNeighbours(path);
-    void* dl = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    for (auto it = neighbours.rbegin(); it != neighbours.rend(); ++it) ::dlclose(*it);
+    void* dl = nullptr;
+    if (!has_dir && NamesSecurityProvider(file_name)) {
+        dl = OpenSecurityProvider();
+    } else {
+        // A bare name goes to the loader's own search, as Windows searches its path for one.
+        std::vector<void*> neighbours;
+        if (has_dir && (flags & LOAD_WITH_ALTERED_SEARCH_PATH)) neighbours = PreloadNeighbours(path);
+        dl = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        for (auto it = neighbours.rbegin(); it != neighbours.rend(); ++it) ::dlclose(*it);
+    }
     if (dl == nullptr) {
         SetLastError(LoadError(path, has_dir));
         return nullptr;

@@ -9,9 +9,14 @@ namespace winport::detail::ntlm {
 Challenge NewServerChallenge() {
     if (std::optional<Challenge> fixed = FixedServerChallenge()) return *fixed;
     Challenge out{};
+    RandomBytes(out.data(), out.size());
+    return out;
+}
+
+void RandomBytes(std::uint8_t* out, std::size_t size) {
     std::size_t filled = 0;
-    while (filled < out.size()) {
-        const ssize_t got = getrandom(out.data() + filled, out.size() - filled, 0);
+    while (filled < size) {
+        const ssize_t got = getrandom(out + filled, size - filled, 0);
         if (got > 0) {
             filled += static_cast<std::size_t>(got);
         } else if (got < 0 && errno != EINTR) {
@@ -20,7 +25,6 @@ Challenge NewServerChallenge() {
             std::abort();
         }
     }
-    return out;
 }
 
 }  // namespace winport::detail::ntlm

@@ -1,4 +1,4 @@
-// The server challenge of each NTLM exchange: 8 bytes from the system's random source, or the
+// The random bytes of an NTLM exchange. The server challenge of each exchange: 8 bytes from the system's random source, or the
 // fixed bytes a test has asked for (winport::testing::FixServerChallenge).
 #pragma once
 
@@ -9,6 +9,8 @@
 namespace winport::detail::ntlm {
 
 Challenge NewServerChallenge();
+// Bytes from the system's random source (the client's challenge and session key as well).
+void RandomBytes(std::uint8_t* out, std::size_t size);
 // The test seam's fixed challenge, when one is set (testing/server_challenge.cpp).
 std::optional<Challenge> FixedServerChallenge();
 
