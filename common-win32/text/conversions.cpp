@@ -29,7 +29,12 @@ CString AnsiToWide(const char* text, DWORD encoding) {
     const int size = static_cast<int>(std::strlen(text)) + 1;
     wchar_t* out = result.GetBuffer(size);
     const int written = MultiByteToWideChar(CP_UTF8, 0, text, size, out, size);
-    result.ReleaseBuffer(written > 0 ? written - 1 : 0);  // the NUL is not part of the text
+    // The text ends at the decoded NUL, which is most often the last unit, but not always: a
+    // sequence cut short by the end of the input ("\xF0\x80" and the NUL) may take the NUL into
+    // its U+FFFD, and then the U+FFFD is the last unit and stays.
+    int length = written > 0 ? written : 0;
+    if (length > 0 && out[length - 1] == L'\0') --length;
+    result.ReleaseBuffer(length);
     return result;
 }
 
