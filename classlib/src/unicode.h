@@ -161,22 +161,39 @@ inline void EncodeUtf8(const wchar_t* text, std::size_t count, LoneSurrogate lon
 // goes through the walk above, one character at a time, so its rules stay the only ones.
 inline bool IsPlainScalar(std::uint32_t c) { return c < 0xD800 || (c >= 0xE000 && c <= 0x10FFFF); }
 
-// Judged a few thousand units at a time without a branch per unit, so the compiler can take
-// many units side by side; a stretch that holds a surrogate or a value past U+10FFFF, and all
-// text after it, is measured by the walk.
+// Where the C library picks a function's form by the processor (GCC on x86-64 ELF), the
+// sizing loop below also comes in an AVX2 form, which judges twice as many units at once.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+#define CW32_SIZING_CLONES __attribute__((target_clones("avx2", "default"), noinline))
+#else
+#define CW32_SIZING_CLONES
+#endif
+
+// The bytes beyond one per unit that a stretch of units needs, and in `odd` whether it holds
+// a surrogate or a value past U+10FFFF; no branch per unit, so the compiler takes many units
+// side by side.
+CW32_SIZING_CLONES static std::size_t StretchExtraBytes(const wchar_t* text, std::size_t n, bool& odd) {
+    std::uint32_t extra = 0, flags = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto c = static_cast<std::uint32_t>(text[k]);
+        extra += static_cast<std::uint32_t>(c >= 0x80) + static_cast<std::uint32_t>(c >= 0x800) +
+                 static_cast<std::uint32_t>(c >= 0x10000);
+        flags |= static_cast<std::uint32_t>(c - 0xD800 < 0x800) | static_cast<std::uint32_t>(c > 0x10FFFF);
+    }
+    odd = flags != 0;
+    return extra;
+}
+
+// Judged a few thousand units at a time; a stretch that holds a surrogate or a value past
+// U+10FFFF, and all text after it, is measured by the walk.
 inline std::size_t Utf8LengthFast(const wchar_t* text, std::size_t count) {
     constexpr std::size_t kStretch = 4096;
     std::size_t bytes = count;
     for (std::size_t at = 0; at < count; at += kStretch) {
         const std::size_t n = count - at < kStretch ? count - at : kStretch;
-        std::uint32_t extra = 0, odd = 0;
-        for (std::size_t k = 0; k < n; ++k) {
-            const auto c = static_cast<std::uint32_t>(text[at + k]);
-            extra += static_cast<std::uint32_t>(c >= 0x80) + static_cast<std::uint32_t>(c >= 0x800) +
-                     static_cast<std::uint32_t>(c >= 0x10000);
-            odd |= static_cast<std::uint32_t>(c - 0xD800 < 0x800) | static_cast<std::uint32_t>(c > 0x10FFFF);
-        }
-        if (odd != 0) return bytes - (count - at) + Utf8Length(text + at, count - at);
+        bool odd = false;
+        const std::size_t extra = StretchExtraBytes(text + at, n, odd);
+        if (odd) return bytes - (count - at) + Utf8Length(text + at, count - at);
         bytes += extra;
     }
     return bytes;
