@@ -154,4 +154,90 @@ inline void EncodeUtf8(const wchar_t* text, std::size_t count, LoneSurrogate lon
         [&](char32_t c) { out += EncodeCodePointUtf8(c, out); });
 }
 
+
+// The same bytes as Utf8Length and EncodeUtf8, without walking a character at a time where the
+// text is plainly valid: eight ASCII units are judged and copied at once, and a unit that is a
+// scalar value on its own (no surrogate, nothing past U+10FFFF) is coded directly. Anything else
+// goes through the walk above, one character at a time, so its rules stay the only ones.
+inline bool IsPlainScalar(std::uint32_t c) { return c < 0xD800 || (c >= 0xE000 && c <= 0x10FFFF); }
+
+// Where the C library picks a function's form by the processor (GCC on x86-64 ELF), the
+// sizing loop below also comes in an AVX2 form, which judges twice as many units at once.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+#define CW32_SIZING_CLONES __attribute__((target_clones("avx2", "default"), noinline))
+#else
+#define CW32_SIZING_CLONES
+#endif
+
+// The bytes beyond one per unit that a stretch of units needs, and in `odd` whether it holds
+// a surrogate or a value past U+10FFFF; no branch per unit, so the compiler takes many units
+// side by side.
+CW32_SIZING_CLONES static std::size_t StretchExtraBytes(const wchar_t* text, std::size_t n, bool& odd) {
+    std::uint32_t extra = 0, flags = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto c = static_cast<std::uint32_t>(text[k]);
+        extra += static_cast<std::uint32_t>(c >= 0x80) + static_cast<std::uint32_t>(c >= 0x800) +
+                 static_cast<std::uint32_t>(c >= 0x10000);
+        flags |= static_cast<std::uint32_t>(c - 0xD800 < 0x800) | static_cast<std::uint32_t>(c > 0x10FFFF);
+    }
+    odd = flags != 0;
+    return extra;
+}
+
+// Judged a few thousand units at a time; a stretch that holds a surrogate or a value past
+// U+10FFFF, and all text after it, is measured by the walk.
+inline std::size_t Utf8LengthFast(const wchar_t* text, std::size_t count) {
+    constexpr std::size_t kStretch = 4096;
+    std::size_t bytes = count;
+    for (std::size_t at = 0; at < count; at += kStretch) {
+        const std::size_t n = count - at < kStretch ? count - at : kStretch;
+        bool odd = false;
+        const std::size_t extra = StretchExtraBytes(text + at, n, odd);
+        if (odd) return bytes - (count - at) + Utf8Length(text + at, count - at);
+        bytes += extra;
+    }
+    return bytes;
+}
+
+// Returns the bytes written to `out`, which holds Utf8Length(text, count) bytes. ASCII goes
+// four units at a time while it lasts, then unit by unit up to the first ASCII unit after a
+// character that is not; a character the direct coding cannot prove goes through the walk.
+inline std::size_t EncodeUtf8Fast(const wchar_t* text, std::size_t count, LoneSurrogate lone, char* out) {
+    char* const start = out;
+    std::size_t i = 0;
+    while (i < count) {
+        for (; i + 4 <= count; i += 4, out += 4) {
+            const std::uint32_t any = static_cast<std::uint32_t>(text[i]) | static_cast<std::uint32_t>(text[i + 1]) |
+                                      static_cast<std::uint32_t>(text[i + 2]) | static_cast<std::uint32_t>(text[i + 3]);
+            if (any >= 0x80) break;
+            for (std::size_t k = 0; k < 4; ++k) out[k] = static_cast<char>(text[i + k]);
+        }
+        for (; i < count; ++i) {
+            const auto c = static_cast<std::uint32_t>(text[i]);
+            if (c < 0x80) {
+                *out++ = static_cast<char>(c);
+                continue;
+            }
+            if (!IsPlainScalar(c)) break;
+            out += EncodeCodePointUtf8(c, out);
+            if (i + 1 < count && static_cast<std::uint32_t>(text[i + 1]) < 0x80) {
+                ++i;
+                break;
+            }
+        }
+        const auto c = i < count ? static_cast<std::uint32_t>(text[i]) : 0;
+        if (IsPlainScalar(c)) continue;
+        // A surrogate or a value past U+10FFFF: the walk decides, pair or lone.
+        const std::size_t step = i + 1 < count && c >= 0xD800 && c <= 0xDBFF &&
+                                         static_cast<std::uint32_t>(text[i + 1]) >= 0xDC00 &&
+                                         static_cast<std::uint32_t>(text[i + 1]) <= 0xDFFF
+                                     ? 2
+                                     : 1;
+        WalkWide(text + i, step, lone, [](const wchar_t*, std::size_t) {},
+                 [&](char32_t code) { out += EncodeCodePointUtf8(code, out); });
+        i += step;
+    }
+    return static_cast<std::size_t>(out - start);
+}
+
 }  // namespace cw32::detail

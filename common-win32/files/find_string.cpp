@@ -3,6 +3,7 @@
 
 #include "common-win32/cfile.h"
 #include "common-win32/log.h"
+#include "files/block_lines.h"
 
 #include <cstring>
 #include <string>
@@ -43,50 +44,10 @@ ByteText ToBytes(const CString& text) {
     return out;
 }
 
-// The lines CStdioFile::ReadString gives (LF ends a line and a CR right before it is dropped;
-// a last line without LF is a line, its CR kept), read from the same CStdioFile in large
-// blocks and handed out in place instead of copied one by one. Searching a large file spent
-// most of its time copying lines.
-class BlockLineReader {
-public:
-    explicit BlockLineReader(CStdioFile& file) : file_(file), buffer_(kBlockBytes) {}
-
-    // The next line; false at the end of the file. The view lasts until the next call.
-    bool Next(std::string_view& line) {
-        for (;;) {
-            const char* begin = buffer_.data() + next_;
-            const std::size_t available = end_ - next_;
-            if (const void* lf = std::memchr(begin, '\n', available)) {
-                std::size_t length = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
-                next_ += length + 1;
-                if (length > 0 && begin[length - 1] == '\r') --length;
-                line = std::string_view(begin, length);
-                return true;
-            }
-            if (at_end_) {
-                next_ = end_;
-                line = std::string_view(begin, available);
-                return available > 0;
-            }
-            // The unfinished line moves to the front; a line longer than the buffer grows it.
-            std::memmove(buffer_.data(), begin, available);
-            next_ = 0;
-            end_ = available;
-            if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-            const UINT read = file_.Read(buffer_.data() + end_, static_cast<UINT>(buffer_.size() - end_));
-            at_end_ = read == 0;
-            end_ += read;
-        }
-    }
-
-private:
-    static constexpr std::size_t kBlockBytes = 1 << 20;
-    CStdioFile& file_;
-    std::vector<char> buffer_;
-    std::size_t next_ = 0;
-    std::size_t end_ = 0;
-    bool at_end_ = false;
-};
+// Lower-cases A to Z in place, byte by byte (line ends are no letters, so lines stay as they were).
+void LowerAscii(char* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = LowerAscii(bytes[i]);
+}
 
 }  // namespace
 
@@ -105,22 +66,39 @@ int FindStringInFile(boost::shared_ptr<IActionContext> context, const CString& f
         found.Format(L"FindStringInFile: found string \"%s\" in file \"%s\"", searchText.GetString(),
                      fileName.GetString());
         int count = 0;
-        BlockLineReader lines(input);
-        std::string_view line;
-        std::string lowered;
-        while (lines.Next(line)) {
-            if (!text.matchable) continue;
-            if (ignore_case) {
-                lowered.assign(line);
-                for (char& c : lowered) c = LowerAscii(c);
-                line = lowered;
-            }
-            // Each hit is counted, and the search goes on right after it: no overlaps.
+        cw32::files::BlockLineReader lines(input);
+        // Each hit is counted, and the search goes on right after it: no overlaps.
+        const auto search = [&](std::string_view line) {
             for (std::size_t at = line.find(text.bytes); at != std::string_view::npos;
                  at = line.find(text.bytes, at + text.bytes.size())) {
                 LogMessage(logger, found);
                 ++count;
-                if (first_only) return 1;
+                if (first_only) return false;
+            }
+            return true;
+        };
+        if (text.bytes.find_first_of("\r\n") == std::string::npos) {
+            // A text without CR or LF cannot reach across a line end, nor take in the CR a line
+            // loses: its hits in whole blocks of lines are exactly its hits in the lines, and
+            // one search through a block costs far less than one per line.
+            char* block = nullptr;
+            std::size_t size = 0;
+            while (lines.NextLines(block, size)) {
+                if (!text.matchable) continue;
+                if (ignore_case) LowerAscii(block, size);
+                if (!search(std::string_view(block, size))) return 1;
+            }
+        } else {
+            std::string_view line;
+            std::string lowered;
+            while (lines.Next(line)) {
+                if (!text.matchable) continue;
+                if (ignore_case) {
+                    lowered.assign(line);
+                    LowerAscii(lowered.data(), lowered.size());
+                    line = lowered;
+                }
+                if (!search(line)) return 1;
             }
         }
         input.Close();

@@ -5,9 +5,13 @@
 #include "common-win32/cfile.h"
 #include "common-win32/log.h"
 #include "common-win32/text_file.h"
+#include "files/block_lines.h"
 #include "files/variables_list.h"
+#include "unicode.h"
 
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using cw32::files::ParsedVariables;
@@ -24,17 +28,39 @@ const wchar_t kHidden[] = L"********";
 // like any other failure, since whether the pair is secret cannot be known.
 struct MissingFlagsEntry {};
 
-// The temporary file's writer. The lines are gathered and handed to the file in blocks: a
-// million-line file then costs a few hundred writes to the system instead of a million. A
-// line keeps its length (a NUL byte in it is text like any other), so it is added whole with
-// its CR LF rather than as a C string. A failing block raises at the next block or at Close,
-// still inside the rewrite, which then aborts as for any failure.
+// The temporary file's writer. The lines are gathered as UTF-8 bytes and handed to the file in
+// blocks: a million-line file then costs a few hundred writes to the system instead of a
+// million. A line keeps its length (a NUL byte in it is text like any other), so it is added
+// whole with its CR LF rather than as a C string. A failing block raises at the next block or
+// at Close, still inside the rewrite, which then aborts as for any failure.
 class BlockTextFile : public CTextFile {
 public:
     void AddLine(const CString& line) {
-        pending_.append(line.GetString(), static_cast<std::size_t>(line.GetLength()));
-        pending_ += L"\r\n";
-        if (pending_.size() >= kBlockCharacters) WritePending();
+        const auto count = static_cast<std::size_t>(line.GetLength());
+        const std::size_t at = pending_.size();
+        pending_.resize(at + cw32::detail::Utf8LengthFast(line.GetString(), count));
+        cw32::detail::EncodeUtf8Fast(line.GetString(), count, cw32::detail::LoneSurrogate::Keep, &pending_[at]);
+        EndLine();
+    }
+    // A line no variable touched, as read: each byte is the character of the same value, so
+    // ASCII stays as it is and a byte from 0x80 up becomes its two-byte form.
+    void AddLine(std::string_view bytes) {
+        std::size_t high = 0;
+        for (const char c : bytes) high += static_cast<unsigned char>(c) >> 7;
+        if (high == 0) {
+            pending_.append(bytes);
+        } else {
+            for (const char c : bytes) {
+                const auto b = static_cast<unsigned char>(c);
+                if (b < 0x80) {
+                    pending_ += c;
+                } else {
+                    pending_ += static_cast<char>(0xC0 | (b >> 6));
+                    pending_ += static_cast<char>(0x80 | (b & 0x3F));
+                }
+            }
+        }
+        EndLine();
     }
     bool Close() override {
         WritePending();
@@ -42,15 +68,55 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBlockCharacters = 64 * 1024;
+    static constexpr std::size_t kBlockBytes = 256 * 1024;
 
+    void EndLine() {
+        pending_ += "\r\n";
+        if (pending_.size() >= kBlockBytes) WritePending();
+    }
     void WritePending() {
-        // Whole lines only: a block never splits a character's surrogate pair.
-        WriteCounted(pending_.data(), pending_.size());
+        WriteUtf8(pending_.data(), pending_.size());
         pending_.clear();
     }
 
-    std::wstring pending_;
+    std::string pending_;
+};
+
+// Which lines the variables can change. Until a pair has replaced something the line is the
+// file's bytes, and a name holding a character above 0xFF cannot match them: a line in which
+// no other name occurs as bytes is written as read, without making it a wide string. Most
+// lines of a large file hold no variable at all, and are judged by one search per distinct
+// first byte of the names.
+class LineFilter {
+public:
+    explicit LineFilter(const std::vector<Variable>& variables) {
+        for (const Variable& variable : variables) {
+            // The name as Replace takes it: up to its first NUL; an empty one replaces nothing.
+            const wchar_t* name = variable.name.GetString();
+            std::string bytes;
+            bool fits = *name != L'\0';
+            for (; fits && *name != L'\0'; ++name) {
+                fits = static_cast<unsigned long>(*name) <= 0xFF;
+                bytes += static_cast<char>(*name);
+            }
+            if (!fits) continue;
+            if (first_bytes_.find(bytes[0]) == std::string::npos) first_bytes_ += bytes[0];
+            names_.push_back(std::move(bytes));
+        }
+    }
+
+    bool MayChange(std::string_view line) const {
+        bool any = false;
+        for (const char first : first_bytes_) any = any || std::memchr(line.data(), first, line.size()) != nullptr;
+        if (!any) return false;
+        for (const std::string& name : names_)
+            if (line.find(name) != std::string_view::npos) return true;
+        return false;
+    }
+
+private:
+    std::vector<std::string> names_;
+    std::string first_bytes_;
 };
 
 void LogFormatted(const boost::shared_ptr<ILogger>& logger, const wchar_t* format, const CString& a,
@@ -86,8 +152,18 @@ void RewriteThroughTemporaryFile(const boost::shared_ptr<ILogger>& logger, const
     // call's output, and none of it may reach the target.
     BlockTextFile output;
     created = output.Open(tempPath.GetString(), CFile::modeCreate | CFile::modeWrite);
+    const LineFilter filter(variables);
+    cw32::files::BlockLineReader lines(input);
+    std::string_view bytes;
     CString line;
-    while (input.ReadString(line)) {
+    while (lines.Next(bytes)) {
+        if (!filter.MayChange(bytes)) {
+            output.AddLine(bytes);
+            continue;
+        }
+        wchar_t* chars = line.GetBufferSetLength(static_cast<int>(bytes.size()));
+        for (std::size_t k = 0; k < bytes.size(); ++k) chars[k] = static_cast<unsigned char>(bytes[k]);
+        line.ReleaseBuffer(static_cast<int>(bytes.size()));
         for (std::size_t i = 0; i < variables.size(); ++i) {
             const int count = line.Replace(variables[i].name.GetString(), variables[i].value.GetString());
             if (count == 0) continue;

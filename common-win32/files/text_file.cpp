@@ -4,6 +4,7 @@
 #include "common-win32/conversions.h"
 #include "unicode.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -35,9 +36,20 @@ bool CTextFile::Write(const wchar_t* text) { return WriteCounted(text, text ? st
 
 bool CTextFile::WriteCounted(const wchar_t* text, std::size_t count) {
     if (!IsOpen() || encoding != CW32_ENCODING_UTF8) return false;
-    std::string bytes(cw32::detail::Utf8Length(text, count), '\0');
-    cw32::detail::EncodeUtf8(text, count, cw32::detail::LoneSurrogate::Keep, bytes.data());
-    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+    std::string bytes(cw32::detail::Utf8LengthFast(text, count), '\0');
+    cw32::detail::EncodeUtf8Fast(text, count, cw32::detail::LoneSurrogate::Keep, bytes.data());
+    return WriteUtf8(bytes.data(), bytes.size());
+}
+
+bool CTextFile::WriteUtf8(const char* bytes, std::size_t count) {
+    if (!IsOpen() || encoding != CW32_ENCODING_UTF8) return false;
+    // CFile writes at most a UINT at a time; empty text is still one (empty) write, as before.
+    std::size_t done = 0;
+    do {
+        const auto piece = static_cast<UINT>(std::min<std::size_t>(count - done, 0x40000000));
+        file.Write(bytes + done, piece);
+        done += piece;
+    } while (done < count);
     return true;
 }
 

@@ -2,10 +2,13 @@
 // are UTF-8 and no other 8-bit code page exists. Every scalar value survives the trip both
 // ways. What each call answers for valid and invalid input is compared with Windows' by
 // tests/probes.
+#include "chars/utf8_decode.h"
+
 #include <winport/win32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -44,6 +47,36 @@ TEST(CodePages, TheAnsiAndOemCodePagesAreUtf8AndNoOtherExists) {
     EXPECT_EQ(std::string(bytes, 3), "\xEF\xBF\xBD");
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, &beyond, 1, bytes, 4, nullptr, nullptr), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+}
+
+// The decoder's fast paths (ASCII runs judged eight bytes at a time, whole sequences decoded
+// straight) against its one-character-at-a-time rule, for cut and broken sequences at the end
+// of the input and after ASCII runs ending inside and after a block, with the terminating NUL
+// counted in and not, and with a unit of room per byte, just enough room and none.
+TEST(CodePages, FastPathsDecodeCutSequencesAfterAsciiRunsAsTheExactRule) {
+    const char* const tails[] = {"\xC3", "\xE2", "\xE2\x82", "\xF0", "\xF0\x80", "\xF0\x9F", "\xF0\x9F\x98",
+                                 "\xF4\x90", "\xED\xA0", "\xE0\x80", "\x80", "\xC3\xA9", "\xF0\x9F\x98\x80"};
+    for (std::size_t run = 0; run <= 17; ++run) {
+        for (const char* tail : tails) {
+            const std::string text = std::string(run, 'a') + tail;
+            for (const std::size_t size : {text.size(), text.size() + 1}) {
+                SCOPED_TRACE(testing::PrintToString(text) + (size > text.size() ? " with its NUL" : ""));
+                const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
+                std::wstring exact;
+                for (std::size_t i = 0; i < size;) {
+                    const std::uint32_t cp = winport::detail::DecodeUtf8(bytes, size, i);
+                    exact += static_cast<wchar_t>(cp == winport::detail::kInvalid ? 0xFFFD : cp);
+                }
+                const int length = static_cast<int>(size);
+                EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), length, nullptr, 0), static_cast<int>(exact.size()));
+                for (const std::size_t room : {size, exact.size()}) {
+                    std::wstring out(room, L'#');
+                    const int written = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), length, &out[0], static_cast<int>(room));
+                    EXPECT_EQ(out.substr(0, static_cast<std::size_t>(std::max(written, 0))), exact);
+                }
+            }
+        }
+    }
 }
 
 // Every Unicode scalar value survives the trip to UTF-8 and back, in one pass each way, and

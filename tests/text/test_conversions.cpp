@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -82,6 +83,35 @@ TEST(Utf8ToWide, ClassLibraryAndSystemDecodersAndTheirReplacementCharacters) {
         EXPECT_EQ(Text(AnsiToText(c.utf8.c_str(), 1)), c.system ? c.system : c.wide);
     }
     EXPECT_EQ(Text(CString("x\0y", 3)), std::wstring(L"x\0y", 3));
+}
+
+// Invalid bytes at the very end, after ASCII runs long and short enough to end inside and
+// after each block the decoder takes at once: AnsiToWide gives what the system's decoder gives
+// for the whole NUL-terminated input (asked for its size first, then decoded), up to the NUL,
+// and never drops the U+FFFD of a sequence cut short, even where that sequence takes the NUL
+// in with it. Lone surrogates at the end keep their three bytes after any ASCII run.
+TEST(Conversions, CutSequencesAndLoneSurrogatesAtTheEndAfterAsciiRuns) {
+    const char* const cut[] = {"\xC3", "\xE2", "\xE2\x82", "\xF0", "\xF0\x80", "\xF0\x9F", "\xF0\x9F\x98", "\xF4\x90",
+                               "\x80", "\xFF"};
+    for (std::size_t run = 0; run <= 17; ++run) {
+        const std::string ascii(run, 'a');
+        for (const char* tail : cut) {
+            for (const std::string& utf8 : {ascii + tail, "Gr\xC3\xBC\xC3\x9F" "e, \xE2\x82\xAC " + ascii + tail}) {
+                SCOPED_TRACE(testing::PrintToString(utf8));
+                const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+                std::wstring exact(static_cast<std::size_t>(needed) + 1, L'\0');
+                ASSERT_GT(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &exact[0], needed + 1), 0);
+                exact.resize(std::wcslen(exact.c_str()));
+                EXPECT_EQ(Text(AnsiToWide(utf8.c_str(), 1)), exact);
+                EXPECT_NE(exact.find(L'\xFFFD'), std::wstring::npos);
+            }
+        }
+        for (const unsigned lone : {0xD800u, 0xDBFFu, 0xDC00u}) {
+            const std::wstring wide = std::wstring(ascii.begin(), ascii.end()) + Units({lone});
+            const char three[] = {'\xED', static_cast<char>(0x80 | ((lone >> 6) & 0x3F)), static_cast<char>(0x80 | (lone & 0x3F)), 0};
+            EXPECT_EQ(Bytes(WideToAnsi(wide.c_str(), 1)), ascii + three) << run << " " << lone;
+        }
+    }
 }
 
 TEST(Conversions, OnlyEncodingOneConverts) {

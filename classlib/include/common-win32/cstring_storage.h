@@ -5,6 +5,10 @@
 
 #include <common-win32/cstring_detail.h>
 
+#if __has_include(<sys/single_threaded.h>)
+#include <sys/single_threaded.h>
+#endif
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -14,6 +18,18 @@
 #include <utility>
 
 namespace cw32::detail {
+
+// True while the process has only ever had one thread (the C library says so where it can; it
+// stays false once a second thread has started). The reference count is then changed with
+// plain loads and stores, as the standard library changes shared_ptr counts: a copy is one
+// count up and one down, and the two locked instructions were most of its cost.
+inline bool OneThread() noexcept {
+#if __has_include(<sys/single_threaded.h>)
+    return __libc_single_threaded != 0;
+#else
+    return false;
+#endif
+}
 
 template <class XCHAR>
 class StringStorage {
@@ -127,22 +143,28 @@ private:
         if (chars == nullptr) return;
         StringData* header = HeaderOf(chars);
         // Sole owner (1), or the buffer is out (-1): nobody else can be holding the block.
-        if (__atomic_load_n(&header->refs, __ATOMIC_ACQUIRE) <= 1 ||
-            __atomic_fetch_sub(&header->refs, 1, __ATOMIC_ACQ_REL) == 1) {
+        if (OneThread()) {
+            const int refs = __atomic_load_n(&header->refs, __ATOMIC_RELAXED);
+            if (refs <= 1) FreeStringBlock(header);
+            else __atomic_store_n(&header->refs, refs - 1, __ATOMIC_RELAXED);
+        } else if (__atomic_load_n(&header->refs, __ATOMIC_ACQUIRE) <= 1 ||
+                   __atomic_fetch_sub(&header->refs, 1, __ATOMIC_ACQ_REL) == 1) {
             FreeStringBlock(header);
         }
     }
     static XCHAR* Share(XCHAR* chars) {
         if (chars == nullptr) return nullptr;
         StringData* header = HeaderOf(chars);
-        if (__atomic_load_n(&header->refs, __ATOMIC_ACQUIRE) < 0) {  // buffer is out: copy the text
+        const int refs = __atomic_load_n(&header->refs, OneThread() ? __ATOMIC_RELAXED : __ATOMIC_ACQUIRE);
+        if (refs < 0) {  // buffer is out: copy the text
             XCHAR* copy = Allocate(header->length);
             CopyUnits(copy, chars, header->length);
             HeaderOf(copy)->length = header->length;
             copy[header->length] = 0;
             return copy;
         }
-        __atomic_fetch_add(&header->refs, 1, __ATOMIC_RELAXED);
+        if (OneThread()) __atomic_store_n(&header->refs, refs + 1, __ATOMIC_RELAXED);
+        else __atomic_fetch_add(&header->refs, 1, __ATOMIC_RELAXED);
         return chars;
     }
 

@@ -37,6 +37,9 @@ public:
 protected:
     // Write for `count` characters, NULs included: the path for text that carries its length.
     bool WriteCounted(const wchar_t* text, std::size_t count);
+    // Bytes that are UTF-8 already, written as they are: for a writer that builds its output
+    // as bytes instead of wide text. False when closed or when the encoding is not 1.
+    bool WriteUtf8(const char* bytes, std::size_t count);
 
 private:
     bool IsOpen() const { return file.m_hFile != CFile::hFileNull; }

@@ -3,6 +3,7 @@
 #include "core/calllog.h"
 #include "core/fault.h"
 #include "core/unsupported.h"
+#include "chars/utf8_decode.h"
 
 #include <winport/chars.h>
 #include <winport/errors.h>
@@ -18,7 +19,6 @@ namespace {
 
 using namespace winport::detail;
 
-constexpr std::uint32_t kInvalid = 0xFFFFFFFFu;
 constexpr std::uint32_t kReplacement = 0xFFFD;
 
 int Fail(DWORD error) {
@@ -34,38 +34,6 @@ bool IsUtf8CodePage(UINT code_page, const char* function) {
         ReportUnsupported(function, "code page " + std::to_string(code_page));
         return false;
     }
-}
-
-// Decodes the character at bytes[i] and moves i past the bytes it stands for; kInvalid for
-// bytes that become one U+FFFD. This is the Windows decoder's rule, which is not quite the
-// "maximal subpart" one: the first continuation byte is taken into the sequence before the
-// sequence is judged, so an overlong form (E0 80..9F, F0 80..8F), an encoded surrogate
-// (ED A0..BF) and a value above U+10FFFF (F4 90..BF) give one U+FFFD for their first two
-// bytes and one for each byte after. A sequence cut short by the end of the input is one U+FFFD
-// to the end. A byte that cannot start a sequence (80..C1, F5..FF) is one U+FFFD, and so is a
-// lead byte with the continuation bytes it got before a byte that does not continue it.
-std::uint32_t DecodeUtf8(const unsigned char* bytes, std::size_t size, std::size_t& i) {
-    const unsigned char lead = bytes[i++];
-    if (lead < 0x80) return lead;
-    std::size_t more;
-    std::uint32_t value;
-    if (lead >= 0xC2 && lead <= 0xDF) { more = 1; value = lead & 0x1Fu; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { more = 2; value = lead & 0x0Fu; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { more = 3; value = lead & 0x07u; }
-    else return kInvalid;
-    if (size - i < more) {
-        i = size;
-        return kInvalid;
-    }
-    for (std::size_t k = 0; k < more; ++k) {
-        const unsigned char next = bytes[i];
-        if ((next & 0xC0) != 0x80) return kInvalid;
-        value = (value << 6) | (next & 0x3Fu);
-        ++i;
-        if (k == 0 && more == 2 && (value < 0x20 || (value >= 0x360 && value <= 0x37F))) return kInvalid;
-        if (k == 0 && more == 3 && (value < 0x10 || value > 0x10F)) return kInvalid;
-    }
-    return value;
 }
 
 // Appends one code point as wide units: one wchar_t where wchar_t holds UTF-32, a surrogate
@@ -108,16 +76,32 @@ int PutUtf8(std::uint32_t cp, LPSTR out, int capacity, int used) {
     return n;
 }
 
-// Length of the run of ASCII bytes at the start of `bytes`, judged eight bytes at a time: the
+constexpr bool IsLittleEndian() { return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__; }
+
+// Length of the run of ASCII bytes at the start of `from`, judged eight bytes at a time: the
 // output of a child program is mostly ASCII, and the runner converts it a kilobyte at a time.
-std::size_t AsciiRun(const unsigned char* bytes, std::size_t size) {
+// With `Widen`, the run is widened into `to` in the same pass (`to` has room for `size` units;
+// nothing past the run is written).
+template <bool Widen>
+std::size_t ScanAscii(const unsigned char* __restrict from, std::size_t size, WCHAR* __restrict to) {
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         std::uint64_t word;
-        std::memcpy(&word, bytes + i, sizeof word);
-        if (word & 0x8080808080808080ull) break;
+        std::memcpy(&word, from + i, sizeof word);
+        // The first byte from 0x80 up ends the run; bytes are read in memory order, so on a
+        // little-endian machine it is the lowest flagged one.
+        const std::uint64_t high = word & 0x8080808080808080ull;
+        if (high != 0) {
+            if (!IsLittleEndian()) break;
+            const std::size_t n = static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
+            if constexpr (Widen) for (std::size_t k = 0; k < n; ++k) to[i + k] = static_cast<WCHAR>(from[i + k]);
+            return i + n;
+        }
+        if constexpr (Widen) for (std::size_t k = 0; k < 8; ++k) to[i + k] = static_cast<WCHAR>(from[i + k]);
     }
-    while (i < size && bytes[i] < 0x80) ++i;
+    for (; i < size && from[i] < 0x80; ++i) {
+        if constexpr (Widen) to[i] = static_cast<WCHAR>(from[i]);
+    }
     return i;
 }
 
@@ -159,8 +143,12 @@ extern "C" int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lp
     for (std::size_t i = 0; i < size;) {
         if (bytes[i] < 0x80) {
             // Runs of ASCII, the bulk of installer text, go straight across.
-            const std::size_t n = AsciiRun(bytes + i, size - i);
-            if (out) {
+            // Where the rest of the input fits whatever it holds (no byte gives more than one
+            // unit), the run is measured and widened in one pass.
+            const bool roomy = out && static_cast<long long>(size - i) <= cchWideChar - used;
+            const std::size_t n = roomy ? ScanAscii<true>(bytes + i, size - i, out + used)
+                                         : ScanAscii<false>(bytes + i, size - i, nullptr);
+            if (out && !roomy) {
                 if (used + static_cast<long long>(n) > cchWideChar) return Fail(ERROR_INSUFFICIENT_BUFFER);
                 WidenAscii(bytes + i, n, out + used);
             }
@@ -169,7 +157,7 @@ extern "C" int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lp
             i += n;
             continue;
         }
-        std::uint32_t cp = DecodeUtf8(bytes, size, i);
+        std::uint32_t cp = DecodeUtf8Fast(bytes, size, i);
         if (cp == kInvalid) {
             invalid = true;
             cp = kReplacement;

@@ -48,6 +48,21 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// Copies what is left of `in` to `out` through a buffer; 0 or the Windows error.
+DWORD CopyThroughBuffer(int in, int out) {
+    std::vector<char> buffer(1 << 18);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return ERROR_READ_FAULT;
+        }
+        if (n == 0) return ERROR_SUCCESS;
+        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(n)))
+            return errno == ENOSPC ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
+    }
+}
+
 }  // namespace
 
 bool StatEntry(const WCHAR* name, std::string& path, struct stat& st) {
@@ -107,16 +122,28 @@ DWORD CopyOneFile(const std::string& from, const std::string& to, bool fail_if_e
     UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | exclusive, 0666));
     if (out.get() < 0) return errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(errno, to);
 
-    std::vector<char> buffer(1 << 18);
-    for (;;) {
-        ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return ERROR_READ_FAULT;
-        }
+    // The kernel copies a regular file without bringing the bytes up into this process (and
+    // clones them where the file system can). Where it cannot for this pair of files, which it
+    // says before the first byte, and for anything but a regular file (whose size the kernel
+    // may not know), the bytes go through a buffer.
+    bool through_buffer = !S_ISREG(source.st_mode);
+    for (std::size_t copied = 0; !through_buffer;) {
+        const ssize_t n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, std::size_t{1} << 30, 0);
         if (n == 0) break;
-        if (!WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(n)))
-            return errno == ENOSPC ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
+        if (n > 0) {
+            copied += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (copied == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                            errno == EBADF || errno == EPERM)) {
+            through_buffer = true;
+            break;
+        }
+        return errno == ENOSPC ? ERROR_DISK_FULL : errno == EIO ? ERROR_READ_FAULT : ERROR_WRITE_FAULT;
+    }
+    if (through_buffer) {
+        if (const DWORD error = CopyThroughBuffer(in.get(), out.get())) return error;
     }
     // The copy keeps the source's read-only state and modification time, as Windows does.
     const struct timespec times[2] = {source.st_atim, source.st_mtim};

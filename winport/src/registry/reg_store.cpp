@@ -45,7 +45,9 @@ INSERT OR IGNORE INTO reg_key(parent, name, folded) VALUES
 constexpr const char* kStatements[] = {
     "SELECT id, deny FROM reg_key WHERE parent = ?1 AND folded = ?2",
     "INSERT INTO reg_key(parent, name, folded, written) VALUES(?1, ?2, ?3, ?4)",
-    "UPDATE reg_key SET written = ?1 WHERE id = ?2",
+    // A key already stamped with this very time is left alone: its page then stays out of
+    // the transaction (a run of writes to one key within a millisecond writes it once).
+    "UPDATE reg_key SET written = ?1 WHERE id = ?2 AND written <> ?1",
     "DELETE FROM reg_key WHERE id = ?1",
     "SELECT deny, written, parent FROM reg_key WHERE id = ?1",
     "SELECT 1 FROM reg_key WHERE parent = ?1 LIMIT 1",
