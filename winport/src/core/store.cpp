@@ -56,7 +56,14 @@ Store* Store::Get() {
     // A writer in another process holds the lock for one short transaction; wait for it.
     sqlite3_busy_timeout(db, 10000);
     // WAL survives a killed writer (its transaction is simply not there), and readers never
-    // block the writer. NORMAL sync keeps every committed transaction across a process crash.
+    // block the writer. Durability: synchronous=NORMAL. A commit has been written to the WAL
+    // file before the call returns, so every change that returned survives a crash or kill of
+    // the process (the kernel holds the pages). Only at checkpoints is the WAL flushed to disk:
+    // a power loss or OS crash may lose the last transactions committed since, but never leaves
+    // the database corrupt or a transaction half-applied. FULL would flush on every commit,
+    // which costs a disk flush per registry write (Wine's registry server, the peer we are
+    // measured against, keeps changes in memory and writes them out from time to time); an
+    // installer host killed half-way is the case to survive, and NORMAL does.
     if (!Exec(db, "PRAGMA journal_mode=WAL;") || !Exec(db, "PRAGMA synchronous=NORMAL;") ||
         !Exec(db, "PRAGMA foreign_keys=ON;")) {
         sqlite3_close(db);
