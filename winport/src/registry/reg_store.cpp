@@ -64,6 +64,11 @@ constexpr const char* kStatements[] = {
     "SELECT name, folded, type, data FROM reg_value WHERE key = ?1 AND folded > ?2 ORDER BY folded LIMIT 1",
     "SELECT name, folded, type, data FROM reg_value WHERE key = ?1 ORDER BY folded LIMIT 1 OFFSET ?2",
     "PRAGMA data_version",
+    // Every change is its own transaction: prepared once like the rest rather than parsed
+    // again by sqlite3_exec on each call.
+    "BEGIN IMMEDIATE",
+    "COMMIT",
+    "ROLLBACK",
 };
 static_assert(sizeof(kStatements) / sizeof(kStatements[0]) == static_cast<std::size_t>(Sql::Count_));
 
@@ -122,8 +127,19 @@ Session::Session() : lock_(RegistryMutex()) {
     ++cache.serial;
 }
 
+namespace {
+
+// Runs one of the transaction statements; SQLITE_OK when it completed.
+int RunStatement(sqlite3_stmt* stmt) {
+    int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+}  // namespace
+
 Session::~Session() {
-    if (in_transaction_) sqlite3_exec(Cache().db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (in_transaction_) RunStatement(Get(Sql::Rollback));
 }
 
 sqlite3_stmt* Session::Get(Sql which) const { return Cache().stmts[static_cast<std::size_t>(which)]; }
@@ -142,14 +158,14 @@ Generation Session::Now() const {
 }
 
 LONG Session::Begin() {
-    int rc = sqlite3_exec(db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    int rc = RunStatement(Get(Sql::Begin));
     if (rc != SQLITE_OK) return ErrorFromSqlite(rc);
     in_transaction_ = true;
     return ERROR_SUCCESS;
 }
 
 LONG Session::Commit() {
-    int rc = sqlite3_exec(db(), "COMMIT", nullptr, nullptr, nullptr);
+    int rc = RunStatement(Get(Sql::CommitTx));
     if (rc != SQLITE_OK) return ErrorFromSqlite(rc);  // the destructor rolls back
     in_transaction_ = false;
     return ERROR_SUCCESS;

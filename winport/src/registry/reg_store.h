@@ -34,6 +34,9 @@ enum class Sql {
     ValueAfter,       // (key, id cursor) -> id, name, type, data
     ValueAtOffset,    // (key, offset) -> id, name, type, data
     DataVersion,      // PRAGMA data_version
+    Begin,            // BEGIN IMMEDIATE
+    CommitTx,         // COMMIT
+    Rollback,         // ROLLBACK
     Count_
 };
 
