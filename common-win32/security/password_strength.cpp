@@ -4,6 +4,8 @@
 
 #include <common-win32/platform.h>
 
+#include <cstdint>
+#include <cwchar>
 #include <string_view>
 
 namespace {
@@ -35,13 +37,15 @@ bool isStrongPassword(CString user, CString password) {
     int units = 0;
     int counts[kClassCount] = {};
     for (const wchar_t c : text) {
-        if (static_cast<unsigned long>(c) > 0xFFFF) {
+#if WCHAR_MAX > 0xFFFF
+        if (static_cast<std::uint32_t>(c) > 0xFFFFu) {
             units += 2;
             counts[kOther] += 2;
-        } else {
-            units += 1;
-            ++counts[ClassOf(c)];
+            continue;
         }
+#endif
+        units += 1;
+        ++counts[ClassOf(c)];
     }
     if (units < kMinimumLength) return false;
     int classes = 0;

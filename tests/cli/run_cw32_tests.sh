@@ -216,7 +216,8 @@ expect_failures() {
         checks=$((checks + 1))
         line=${err%$nl}
         line=${line##*$nl}  # the last line: the routine's own log lines come before it
-        [[ $line == "cw32: $expected: "* ]] || fail "$last: standard error $(printf %q "$err"), expected 'cw32: $expected: ...'"
+        # the code's text follows unless the system has none (the network codes 2100-2999)
+        [[ $line == "cw32: $expected: "* || ($line == "cw32: $expected" && $expected == *" error 2"[1-9]??) ]] || fail "$last: standard error $(printf %q "$err"), expected 'cw32: $expected: ...'"
     done
 }
 expect_failures <<'CASES'
@@ -402,7 +403,7 @@ CASES
     [[ $out == *"${nl}kind: user$nl" ]] || fail "$last: standard output $(printf %q "$out")"
     run account add "$acct" </dev/null
     expect_code 1
-    expect_err "cw32: account add '$acct': error 2224: The account already exists.$nl"
+    expect_err "cw32: account add '$acct': error 2224$nl"  # network texts live outside the system's table
     expect_failures <<CASES
 rights add 'SeNoSuchPrivilege' '$acct': error 1313|rights add SeNoSuchPrivilege $acct
 CASES
@@ -410,7 +411,7 @@ CASES
     expect_code 0
     run account remove "$acct"
     expect_code 1
-    expect_err "cw32: account remove '$acct': error 2221: The user name could not be found.$nl"
+    expect_err "cw32: account remove '$acct': error 2221$nl"
     cp "$examples/accounts.plan" accounts.plan
     printf '%s\n%s\n' "$secret" "$secret" > in.bin
     run --log accounts.log plan accounts.plan < in.bin

@@ -148,9 +148,6 @@ constexpr Entry kMessages[] = {
     {1722, L"The RPC server is unavailable."},
     {1804, L"The specified datatype is invalid."},
     {1815, L"The specified resource language ID cannot be found in the image file."},
-    {2221, L"The user name could not be found."},
-    {2224, L"The account already exists."},
-    {2453, L"Could not find domain controller for this domain."},
     // The security provider's statuses, which the system table holds as well.
     {0x80090301, L"The handle specified is invalid"},
     {0x80090302, L"The function requested is not supported"},
