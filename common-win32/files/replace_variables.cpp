@@ -9,6 +9,7 @@
 #include "files/variables_list.h"
 #include "unicode.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -106,12 +107,10 @@ public:
     }
 
     bool MayChange(std::string_view line) const {
-        bool any = false;
-        for (const char first : first_bytes_) any = any || std::memchr(line.data(), first, line.size()) != nullptr;
-        if (!any) return false;
-        for (const std::string& name : names_)
-            if (line.find(name) != std::string_view::npos) return true;
-        return false;
+        const auto holds = [line](char first) { return std::memchr(line.data(), first, line.size()) != nullptr; };
+        if (std::none_of(first_bytes_.begin(), first_bytes_.end(), holds)) return false;
+        return std::any_of(names_.begin(), names_.end(),
+                           [line](const std::string& name) { return line.find(name) != std::string_view::npos; });
     }
 
 private:

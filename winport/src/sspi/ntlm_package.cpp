@@ -194,6 +194,19 @@ std::shared_ptr<T> Find(const SecHandle* handle, HandleKind kind) {
     return std::static_pointer_cast<T>(FindHandle(handle, kind));
 }
 
+// A side's second call: its own context (the server's or the client's), at the stage its one
+// further step is taken from, then the step; a new context handle asked for is the same one.
+template <class Step>
+SECURITY_STATUS Continue(PCtxtHandle phContext, PCtxtHandle phNewContext, bool server, Stage expected, Step step) {
+    auto context = Find<ContextObject>(phContext, HandleKind::SecurityContext);
+    if (!context || context->server != server) return SEC_E_INVALID_HANDLE;
+    std::lock_guard<std::mutex> lock(context->mutex);
+    if (context->stage != expected) return SEC_E_OUT_OF_SEQUENCE;
+    const SECURITY_STATUS status = step(*context);
+    if (phNewContext != nullptr && phNewContext != phContext) *phNewContext = *phContext;
+    return status;
+}
+
 }  // namespace
 
 extern "C" SECURITY_STATUS WINAPI InitializeSecurityContextW(PCredHandle phCredential, PCtxtHandle phContext,
@@ -213,12 +226,8 @@ extern "C" SECURITY_STATUS WINAPI InitializeSecurityContextW(PCredHandle phCrede
     if (phContext == nullptr) {
         status = ClientNegotiate(credential, phNewContext, pOutput);
     } else {
-        auto context = Find<ContextObject>(phContext, HandleKind::SecurityContext);
-        if (!context || context->server) return SEC_E_INVALID_HANDLE;
-        std::lock_guard<std::mutex> lock(context->mutex);
-        if (context->stage != Stage::kNegotiateSent) return SEC_E_OUT_OF_SEQUENCE;
-        status = ClientAuthenticate(*context, pInput, pOutput);
-        if (phNewContext != nullptr && phNewContext != phContext) *phNewContext = *phContext;
+        status = Continue(phContext, phNewContext, false, Stage::kNegotiateSent,
+                          [&](ContextObject& context) { return ClientAuthenticate(context, pInput, pOutput); });
     }
     if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) Answer(fContextReq, pfContextAttr, ptsExpiry);
     return status;
@@ -239,12 +248,8 @@ extern "C" SECURITY_STATUS WINAPI AcceptSecurityContext(PCredHandle phCredential
     if (phContext == nullptr) {
         status = ServerChallenge(credential, message, phNewContext, pOutput);
     } else {
-        auto context = Find<ContextObject>(phContext, HandleKind::SecurityContext);
-        if (!context || !context->server) return SEC_E_INVALID_HANDLE;
-        std::lock_guard<std::mutex> lock(context->mutex);
-        if (context->stage != Stage::kChallengeSent) return SEC_E_OUT_OF_SEQUENCE;
-        status = ServerVerify(*context, message, pOutput);
-        if (phNewContext != nullptr && phNewContext != phContext) *phNewContext = *phContext;
+        status = Continue(phContext, phNewContext, true, Stage::kChallengeSent,
+                          [&](ContextObject& context) { return ServerVerify(context, message, pOutput); });
     }
     if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) Answer(fContextReq, pfContextAttr, ptsExpiry);
     return status;
