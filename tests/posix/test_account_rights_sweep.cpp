@@ -1,11 +1,8 @@
 // The account-right operations as the policy sees them: what each asks of the system, in which
 // order, with which access (the call log), and a fault-injection sweep over every platform call
 // of each: the documented code, no policy handle and no block left behind.
+#include "account_fixture.h"
 #include "fault_sweep.h"
-
-#include <common-win32/common-win32.h>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -19,19 +16,14 @@ constexpr const wchar_t* kUser = L"cw32-rights";
 constexpr DWORD kInjected = ERROR_NOT_ENOUGH_MEMORY;
 
 std::string Computer() {
-    CString name;
-    EXPECT_TRUE(myGetComputerName(name));
-    return std::string(name.GetString(), name.GetString() + name.GetLength());
+    const std::wstring name = cw32test::ComputerName();
+    return std::string(name.begin(), name.end());
 }
 
 class AccountRightsSeams : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        USER_INFO_1 info{};
-        info.usri1_name = const_cast<LPWSTR>(kUser);
-        info.usri1_password = const_cast<LPWSTR>(L"Pw-1234");
-        info.usri1_priv = USER_PRIV_USER;
-        const NET_API_STATUS status = NetUserAdd(nullptr, 1, reinterpret_cast<LPBYTE>(&info), nullptr);
+        const NET_API_STATUS status = cw32test::AddAccount(kUser, L"Pw-1234");
         ASSERT_TRUE(status == NERR_Success || status == NERR_UserExists) << status;
     }
     void TearDown() override {
@@ -49,8 +41,7 @@ protected:
         LSA_HANDLE policy = nullptr;
         ASSERT_EQ(LsaOpenPolicy(nullptr, &attributes, POLICY_ALL_ACCESS, &policy), STATUS_SUCCESS);
         const std::wstring name = right;
-        LSA_UNICODE_STRING counted{static_cast<USHORT>(name.size() * sizeof(WCHAR)),
-                                   static_cast<USHORT>((name.size() + 1) * sizeof(WCHAR)), const_cast<PWSTR>(name.c_str())};
+        LSA_UNICODE_STRING counted = cw32test::Counted(name);
         if (held) EXPECT_EQ(LsaAddAccountRights(policy, sid, &counted, 1), STATUS_SUCCESS);
         else LsaRemoveAccountRights(policy, sid, FALSE, &counted, 1);
         LsaClose(policy);

@@ -1,15 +1,9 @@
 // winport's accounts: name forms and case, the well-known names, the buffer-size protocols,
 // accounts added, re-keyed and removed (only their NT hash kept), the machine SID kept.
-#include <common-win32/common-win32.h>
-#include <winport/testing.h>
-
-#include "support/scoped_env.h"
-
-#include <gtest/gtest.h>
+#include "account_fixture.h"
 
 #include <cstring>
 #include <cwchar>
-#include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,26 +12,11 @@ namespace wt = winport::testing;
 
 namespace {
 
-class WinportAccounts : public ::testing::Test {
-protected:
-    void SetUp() override { root_ = NewRoot(); }
-    void TearDown() override {
-        wt::DisarmFaults();
-        env_.Restore();
-        wt::ResetStore();
-        std::error_code ignored;
-        for (const std::string& root : roots_) std::filesystem::remove_all(root, ignored);
-    }
-    // Points WINPORT_ROOT at a fresh folder: a machine of its own.
-    std::string NewRoot() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "cw32-acct-XXXXXX").string();
-        EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-        setenv("WINPORT_ROOT", pattern.c_str(), 1);
-        wt::ResetStore();
-        roots_.push_back(pattern);
-        return pattern;
-    }
+using cw32test::AddAccount;
+using cw32test::ComputerName;
 
+class WinportAccounts : public cw32test::OwnMachineTest {
+protected:
     struct Lookup {
         BOOL ok = FALSE;
         DWORD error = 0;
@@ -78,36 +57,19 @@ protected:
         LocalFree(sid);
         return ok ? std::wstring(domain) + L"\\" + name : L"error " + std::to_wstring(error);
     }
-    static std::wstring Computer() {
-        WCHAR name[32];
-        DWORD size = 32;
-        EXPECT_TRUE(GetComputerNameW(name, &size));
-        return name;
-    }
-    static std::wstring RootName() {
-        const passwd* entry = getpwuid(0);
+    static std::wstring PosixName(uid_t uid) {
+        const passwd* entry = getpwuid(uid);
         return std::wstring(entry->pw_name, entry->pw_name + std::strlen(entry->pw_name));
     }
-    static NET_API_STATUS Add(const wchar_t* name, const wchar_t* password, DWORD level = 1, DWORD* parm = nullptr) {
-        USER_INFO_1 info{};
-        info.usri1_name = const_cast<LPWSTR>(name);
-        info.usri1_password = const_cast<LPWSTR>(password);
-        info.usri1_priv = USER_PRIV_USER;
-        info.usri1_flags = UF_SCRIPT | UF_DONT_EXPIRE_PASSWD;
-        return NetUserAdd(nullptr, level, reinterpret_cast<LPBYTE>(&info), parm);
-    }
+    static std::wstring RootName() { return PosixName(0); }
     static NET_API_STATUS SetPassword(const wchar_t* name, const wchar_t* password, DWORD level = 1003) {
         USER_INFO_1003 info{const_cast<LPWSTR>(password)};
         return NetUserSetInfo(nullptr, name, level, reinterpret_cast<LPBYTE>(&info), nullptr);
     }
-
-    cw32test::ScopedEnv env_{"WINPORT_ROOT"};
-    std::string root_;
-    std::vector<std::string> roots_;
 };
 
 TEST_F(WinportAccounts, NamesResolveInEveryFormWithoutCase) {
-    const std::wstring computer = Computer();
+    const std::wstring computer = ComputerName();
     const std::wstring machine = ByName(RootName()).sid;
     ASSERT_EQ(machine.rfind(L"S-1-5-21-", 0), 0u) << machine;
     ASSERT_EQ(machine.substr(machine.size() - 5), L"-1000");  // root's uid 0
@@ -170,9 +132,7 @@ TEST_F(WinportAccounts, BuffersTooSmallGetBothSizes) {
     EXPECT_EQ(name_size, 6u);
     EXPECT_EQ(domain_size, 8u);
 
-    const std::wstring expected = Computer() + L"\\" + std::wstring(getpwuid(geteuid())->pw_name,
-                                                                     getpwuid(geteuid())->pw_name +
-                                                                         std::strlen(getpwuid(geteuid())->pw_name));
+    const std::wstring expected = ComputerName() + L"\\" + PosixName(geteuid());
     WCHAR user[64];
     ULONG size = 3;
     EXPECT_FALSE(GetUserNameExW(NameSamCompatible, user, &size));
@@ -213,7 +173,7 @@ TEST_F(WinportAccounts, AccountsAreAddedRekeyedAndRemovedKeepingOnlyTheNtHash) {
     std::string previous_hash;
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::Message() << s.op << " " << (s.name ? std::string(s.name, s.name + wcslen(s.name)) : ""));
-        const NET_API_STATUS status = s.op == kAdd   ? Add(s.name, s.password, s.level)
+        const NET_API_STATUS status = s.op == kAdd   ? AddAccount(s.name, s.password, s.level)
                                       : s.op == kSet ? SetPassword(s.name, s.password, s.level)
                                                      : NetUserDel(nullptr, s.name);
         EXPECT_EQ(status, s.status);
@@ -228,16 +188,16 @@ TEST_F(WinportAccounts, AccountsAreAddedRekeyedAndRemovedKeepingOnlyTheNtHash) {
     EXPECT_EQ(wt::StoredNtHash(L"alice"), "");
 
     // An added account's SID is the machine's with a RID of its own, and names it back.
-    ASSERT_EQ(Add(L"Carol", L"x"), NERR_Success);
+    ASSERT_EQ(AddAccount(L"Carol", L"x"), NERR_Success);
     const Lookup carol = ByName(L"carol");
-    EXPECT_EQ(carol.domain, Computer());
+    EXPECT_EQ(carol.domain, ComputerName());
     EXPECT_EQ(carol.use, SidTypeUser);
-    EXPECT_EQ(BySid(carol.sid), Computer() + L"\\Carol");
+    EXPECT_EQ(BySid(carol.sid), ComputerName() + L"\\Carol");
     DWORD parm = 0;
-    EXPECT_EQ(Add(L"", L"x", 1, &parm), static_cast<NET_API_STATUS>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(AddAccount(L"", L"x", 1, &parm), static_cast<NET_API_STATUS>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(parm, static_cast<DWORD>(USER_NAME_PARMNUM));
     wt::FailNthCall(1, ERROR_ACCESS_DENIED, "NetUserAdd");
-    EXPECT_EQ(Add(L"Dave", L"x"), static_cast<NET_API_STATUS>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(AddAccount(L"Dave", L"x"), static_cast<NET_API_STATUS>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(ByName(L"Dave").error, static_cast<DWORD>(ERROR_NONE_MAPPED));
 }
 

@@ -2,18 +2,13 @@
 // against the NT hashes of a local account and of a domain's account, the domain controller
 // lookup before it, every handle released in the documented order, and a fault sweep over
 // every platform call of the operation.
-#include <common-win32/common-win32.h>
 #include <winport/domains.h>
-#include <winport/testing.h>
 
+#include "account_fixture.h"
 #include "fault_sweep.h"
-#include "support/scoped_env.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cwctype>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,50 +23,26 @@ constexpr const wchar_t* kDomainUser = L"alice";
 constexpr const wchar_t* kDomainPassword = L"D0main-secret";
 constexpr long kLogonDenied = SEC_E_LOGON_DENIED;
 
-std::wstring ComputerName() {
-    CString name;
-    EXPECT_TRUE(myGetComputerName(name));
-    return name.GetString();
-}
-
 std::wstring Lower(std::wstring text) {
     for (wchar_t& ch : text) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
     return text;
 }
 
-class CredentialValidation : public ::testing::Test {
+class CredentialValidation : public cw32test::OwnMachineTest {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "cw32-sspi-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        setenv("WINPORT_ROOT", root_.c_str(), 1);
-        wt::ResetStore();
-        USER_INFO_1 info{};
-        info.usri1_name = const_cast<wchar_t*>(kLocalUser);
-        info.usri1_password = const_cast<wchar_t*>(kLocalPassword);
-        info.usri1_priv = USER_PRIV_USER;
-        ASSERT_EQ(NetUserAdd(nullptr, 1, reinterpret_cast<LPBYTE>(&info), nullptr), 0u);
+        OwnMachineTest::SetUp();
+        ASSERT_EQ(cw32test::AddAccount(kLocalUser, kLocalPassword), 0u);
         ASSERT_EQ(winport::AddDomain(kDomain, L"\\\\DC1"), 0u);
         ASSERT_EQ(winport::AddDomainUser(kDomain, kDomainUser, kDomainPassword), 0u);
         // security.dll stays loaded after the first validation: load it first, so that the
         // handle counts below compare like with like.
         ASSERT_NE(LoadLibraryW(L"security.dll"), nullptr);
     }
-    void TearDown() override {
-        wt::DisarmFaults();
-        wt::StopCallLog();
-        env_.Restore();
-        wt::ResetStore();
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    cw32test::ScopedEnv env_{"WINPORT_ROOT"};
-    std::string root_;
 };
 
 TEST_F(CredentialValidation, TheExchangeAcceptsOnlyTheRightPasswordOfAKnownAccount) {
-    const std::wstring computer = ComputerName();
+    const std::wstring computer = cw32test::ComputerName();
     struct Case {
         std::wstring domain;
         const wchar_t *user, *password;

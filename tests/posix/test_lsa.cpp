@@ -1,9 +1,6 @@
 // winport's local policy: rights kept per SID across processes, real names only, each change
 // whole or not at all, the handle checks, and write access refused to a non-administrator.
-#include <common-win32/common-win32.h>
-#include <winport/testing.h>
-
-#include <gtest/gtest.h>
+#include "account_fixture.h"
 
 #include <cstring>
 #include <string>
@@ -14,6 +11,8 @@
 namespace wt = winport::testing;
 
 namespace {
+
+using cw32test::Counted;
 
 struct Sid {
     explicit Sid(const wchar_t* text) { EXPECT_TRUE(ConvertStringSidToSidW(text, &sid)); }
@@ -26,14 +25,6 @@ LSA_HANDLE Open(ACCESS_MASK access, NTSTATUS expected = STATUS_SUCCESS) {
     LSA_HANDLE handle = nullptr;
     EXPECT_EQ(LsaOpenPolicy(nullptr, &attributes, access, &handle), expected);
     return handle;
-}
-
-LSA_UNICODE_STRING Counted(const std::wstring& text) {  // `text` must outlive the result
-    LSA_UNICODE_STRING s;
-    s.Buffer = const_cast<PWSTR>(text.c_str());
-    s.Length = static_cast<USHORT>(text.size() * sizeof(WCHAR));
-    s.MaximumLength = static_cast<USHORT>(s.Length + sizeof(WCHAR));
-    return s;
 }
 
 // The rights listed for `sid`, with the block released.
