@@ -81,7 +81,6 @@ TEST_F(WinportAccounts, NamesResolveInEveryFormWithoutCase) {
         {L"builtin\\USERS", L"BUILTIN", L"S-1-5-32-545", SidTypeAlias},
         {L"NT AUTHORITY\\SYSTEM", L"NT AUTHORITY", L"S-1-5-18", SidTypeWellKnownGroup},
         {L"nt authority\\local service", L"NT AUTHORITY", L"S-1-5-19", SidTypeWellKnownGroup},
-        {L"NT AUTHORITY\\NETWORK SERVICE", L"NT AUTHORITY", L"S-1-5-20", SidTypeWellKnownGroup},
         {L"Everyone", L"", L"S-1-1-0", SidTypeWellKnownGroup},
         {L"system", L"NT AUTHORITY", L"S-1-5-18", SidTypeWellKnownGroup},
         {L".\\" + RootName(), computer, machine, SidTypeUser},
