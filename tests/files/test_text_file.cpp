@@ -79,24 +79,21 @@ TEST(TextFile, SeekToEndAppendsAndCreateTruncates) {
 }
 
 // WriteLine reaches Write through the virtual slot, so a derived writer sees every line.
-class CountingTextFile : public CTextFile {
+class RecordingTextFile : public CTextFile {
 public:
     bool Write(const wchar_t* text) override {
-        ++writes;
-        last = text;
+        written += text;
         return CTextFile::Write(text);
     }
-    int writes = 0;
-    std::wstring last;
+    std::wstring written;  // everything that went through the slot
 };
 
 TEST(TextFile, WriteLineGoesThroughTheWriteSlot) {
     ScratchDir dir;
-    CountingTextFile file;
+    RecordingTextFile file;
     ASSERT_TRUE(file.Open(dir.W(L"out.txt").c_str(), kCreateWrite));
     EXPECT_TRUE(file.WriteLine(L"abc"));
-    EXPECT_EQ(file.writes, 1);
-    EXPECT_EQ(file.last, L"abc\r\n");
+    EXPECT_EQ(file.written, L"abc\r\n");
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,11 +20,6 @@ namespace {
 void Write(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
@@ -62,7 +56,7 @@ TEST(FileSweeps, ReplaceFileVariablesKeepsTheTargetWhole) {
             return host;
         },
         [&](const cw32test::RecordingHost& host, bool fired, const std::string& function) {
-            const std::string now = Read(target);
+            const std::string now = dir.Read(L"setup.ini");
             const std::vector<std::wstring> lines = host.Unstamped();
             const bool aborted = !lines.empty() && lines.back() == abort_line;
             for (const auto& line : lines) {
@@ -127,7 +121,7 @@ TEST(FileSweeps, DeleteAllFilesAndDirectoriesNeverLosesDataOutsideTheTree) {
             return host;
         },
         [&](const cw32test::RecordingHost& host, bool fired, const std::string& function) {
-            EXPECT_EQ(Read(outside / "keep.txt"), "keep") << "the link was followed after a fault in " << function;
+            EXPECT_EQ(dir.Read(L"outside/keep.txt"), "keep") << "the link was followed after a fault in " << function;
             const std::vector<std::wstring> lines = host.Unstamped();
             if (!fired) {
                 EXPECT_TRUE(lines.empty());

@@ -181,24 +181,6 @@ TEST(WinportProcesses, RunnerAsksForWhatItShould) {
     EXPECT_EQ(duplicates, 2u);
 }
 
-TEST(WinportEnvironment, EmptyValueIsSetNotDeleted) {
-    auto host = cw32test::MakeHost();
-    SetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", L"old");
-    wt::StartCallLog();
-    bool existed = false;
-    const CString previous = temporarySetEnvironmentVariable(host, CString(L"CW32_EMPTY_VALUE_TEST"), CString(), existed);
-    wt::StopCallLog();
-    const auto log = wt::CallLog();
-    EXPECT_NE(std::find(log.begin(), log.end(), "SetEnvironmentVariableW(CW32_EMPTY_VALUE_TEST=)"), log.end());
-    SetLastError(ERROR_ENVVAR_NOT_FOUND);
-    wchar_t buffer[4];
-    EXPECT_EQ(GetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", buffer, 4), 0u);
-    EXPECT_EQ(GetLastError(), 0u);  // there, and empty
-    EXPECT_TRUE(restoreEnvironmentVariable(host, CString(L"CW32_EMPTY_VALUE_TEST"), previous, existed));
-    EXPECT_EQ(GetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", buffer, 4), 3u);
-    SetEnvironmentVariableW(L"CW32_EMPTY_VALUE_TEST", nullptr);
-}
-
 // Counted from what is loaded already: the security provider stays loaded once a test used it.
 TEST(WinportModules, DependenciesAreFoundBesideTheLibraryOnlyWhenAsked) {
     const std::size_t loaded = wt::LiveHandles(wt::HandleKind::Module);
