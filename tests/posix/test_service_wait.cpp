@@ -3,6 +3,7 @@
 // the quiet wait of the service object behind DisableNTService. Every row checks the platform
 // calls and the host's lines in the order they happened, and the sleeps taken.
 #include "scripted_service_fixture.h"
+#include "support/service_runs.h"
 
 #include <string>
 #include <vector>
@@ -213,18 +214,6 @@ std::vector<DisableCase> DisableCases() {
     };
 }
 
-DWORD StartType(const wchar_t* name) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceW(manager, name, SERVICE_QUERY_CONFIG);
-    QUERY_SERVICE_CONFIGW* record = nullptr;
-    DWORD size = 0, type = 0;
-    if (queryServiceConfig(service, &record, &size)) type = record->dwStartType;
-    std::free(record);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return type;
-}
-
 TEST_F(ServiceWait, DisableStopsThroughTheObjectThenChangesTheStartType) {
     Install(kName);
     for (const DisableCase& c : DisableCases()) {
@@ -247,7 +236,7 @@ TEST_F(ServiceWait, DisableStopsThroughTheObjectThenChangesTheStartType) {
         std::vector<std::string> seen = transcript.Done();
         if (seen.size() > c.ending.size()) seen.erase(seen.begin(), seen.end() - c.ending.size());
         EXPECT_EQ(seen, c.ending);
-        EXPECT_EQ(StartType(kName), static_cast<DWORD>(c.result ? SERVICE_DISABLED : SERVICE_DEMAND_START));
+        EXPECT_EQ(cw32test::StartType(kName), static_cast<DWORD>(c.result ? SERVICE_DISABLED : SERVICE_DEMAND_START));
     }
 }
 
