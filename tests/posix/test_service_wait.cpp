@@ -3,6 +3,7 @@
 // the quiet wait of the service object behind DisableNTService. Every row checks the platform
 // calls and the host's lines in the order they happened, and the sleeps taken.
 #include "scripted_service_fixture.h"
+#include "support/service_runs.h"
 
 #include <string>
 #include <vector>
@@ -114,8 +115,6 @@ std::vector<WaitCase> WaitCases() {
          {Status(7, starting, 30000), Stalled(60), kCloseService, kCloseManager, Exiting(0)}},
         {"hint 100000: the 5000 ms bound", true, {S(1), S(2, 7, 100000)}, 0, 0, 0, 0, Repeat(5000, 40), false,
          {Status(7, starting, 100000), Stalled(200), kCloseService, kCloseManager, Exiting(0)}},
-        {"hint 200000", true, {S(1), S(2, 7, 200000)}, 0, 0, 0, 0, Repeat(5000, 80), false,
-         {Status(7, starting, 200000), Stalled(400), kCloseService, kCloseManager, Exiting(0)}},
         // With hint 0 an unmoved check point would stall at once: each rise restarts the count.
         {"a rising check point keeps the wait alive", true, Rising(S(1), 300, S(4)), 0, 0, 0, 1, Repeat(1000, 300),
          false, {Status(300, starting, 0), kQuery, Status(0, running, 0), reached_running, kCloseService, kCloseManager,
@@ -213,18 +212,6 @@ std::vector<DisableCase> DisableCases() {
     };
 }
 
-DWORD StartType(const wchar_t* name) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceW(manager, name, SERVICE_QUERY_CONFIG);
-    QUERY_SERVICE_CONFIGW* record = nullptr;
-    DWORD size = 0, type = 0;
-    if (queryServiceConfig(service, &record, &size)) type = record->dwStartType;
-    std::free(record);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return type;
-}
-
 TEST_F(ServiceWait, DisableStopsThroughTheObjectThenChangesTheStartType) {
     Install(kName);
     for (const DisableCase& c : DisableCases()) {
@@ -247,7 +234,7 @@ TEST_F(ServiceWait, DisableStopsThroughTheObjectThenChangesTheStartType) {
         std::vector<std::string> seen = transcript.Done();
         if (seen.size() > c.ending.size()) seen.erase(seen.begin(), seen.end() - c.ending.size());
         EXPECT_EQ(seen, c.ending);
-        EXPECT_EQ(StartType(kName), static_cast<DWORD>(c.result ? SERVICE_DISABLED : SERVICE_DEMAND_START));
+        EXPECT_EQ(cw32test::StartType(kName), static_cast<DWORD>(c.result ? SERVICE_DISABLED : SERVICE_DEMAND_START));
     }
 }
 

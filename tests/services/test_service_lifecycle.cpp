@@ -1,12 +1,14 @@
 // The lifecycle functions on a service that is installed but never started: create, exists,
 // check, stop and disable, delete, each with its lines; and input the control manager refuses.
-// Natively against winport's control manager, on Windows builds against Wine's.
+// Then a real service program under the platform's control manager, driven through the library
+// and directly: started, followed through its check points, controlled and stopped, and what the
+// manager says when a start is refused. Natively against winport's control manager, on Windows
+// builds against Wine's.
 #include <common-win32/common-win32.h>
 
+#include "support/service_runs.h"
 #include "support/test_host.h"
 #include "support/test_programs.h"
-#include "support/service_runs.h"
-#include "support/wine_on_qemu.h"
 
 #include <gtest/gtest.h>
 
@@ -16,41 +18,18 @@
 
 namespace {
 
+using cw32test::kUnderWine;
+
 constexpr const wchar_t* kName = L"cw32-life";
 
-#if defined(CW32_TESTS_UNDER_WINE)
-constexpr bool kUnderWine = true;
-#else
-constexpr bool kUnderWine = false;
-#endif
-
-void Remove(const wchar_t* name) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (SC_HANDLE service = OpenServiceW(manager, name, DELETE)) cw32test::DeleteAndWait(manager, service, name);
-    CloseServiceHandle(manager);
-}
-
-DWORD StartType(const wchar_t* name) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceW(manager, name, SERVICE_QUERY_CONFIG);
-    QUERY_SERVICE_CONFIGW* record = nullptr;
-    DWORD size = 0, type = 0;
-    if (service != nullptr && queryServiceConfig(service, &record, &size)) type = record->dwStartType;
-    std::free(record);
-    if (service != nullptr) CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    return type;
-}
-
-class ServiceLifecycle : public ::testing::Test {
+class ServiceLifecycle : public cw32test::ServiceManagerTest {
 protected:
-    void SetUp() override {
-        // Wine's control manager answers from services.exe, whose RPC threads run at once: under
-        // qemu that process loses its thread blocks and a call may never come back.
-        if (cw32test::UnderWineOnQemu()) GTEST_SKIP() << "services.exe runs threads at once, which 32-bit Wine under qemu cannot";
-        Remove(kName);
+    ServiceLifecycle() : ServiceManagerTest({kName}) {}
+    SC_HANDLE Create(const std::wstring& command_line, DWORD start_type = SERVICE_DEMAND_START) {
+        return CreateServiceW(manager_, kName, L"cw32 runtime test", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                              start_type, SERVICE_ERROR_NORMAL, command_line.c_str(), nullptr, nullptr, nullptr,
+                              nullptr, nullptr);
     }
-    void TearDown() override { Remove(kName); }
 };
 
 struct Step {
@@ -83,24 +62,19 @@ TEST_F(ServiceLifecycle, AServiceThatNeverRanIsCreatedFoundDisabledAndDeleted) {
         {"stop it with its dependents", [](auto log) { return long{StopNTServiceTree(kName, 1000, log)}; }, 1,
          {L"Service cw32-life already stopped, ignoring request..."}},
     });
-    EXPECT_EQ(StartType(kName), static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(cw32test::StartType(kName), static_cast<DWORD>(SERVICE_AUTO_START));
     // The stop control is refused with 1062, which counts as stopped.
     RunSteps({{"disable", [](auto log) { return long{DisableNTService(log, kName)}; }, 1,
                {L"[DiableQRLNNTServices] stop service [cw32-life]", L"Stopping Service 'cw32-life'",
                 L"[DiableQRLNNTServices] disable service [cw32-life]", L"Disabling Service 'cw32-life'"}}});
-    EXPECT_EQ(StartType(kName), static_cast<DWORD>(SERVICE_DISABLED));
+    EXPECT_EQ(cw32test::StartType(kName), static_cast<DWORD>(SERVICE_DISABLED));
     RunSteps({
         {"delete", [](auto log) { return long{DeleteNTService(log, kName)}; }, 1,
          {L"DeleteNTService: attempting to delete service."}},
         {"exists no more", [](auto log) { return ServiceExists(log, kName); }, ERROR_SERVICE_DOES_NOT_EXIST,
          {look, L"[ServiceExists] OpenService error 1060"}},
-        {"delete again", [](auto log) { return long{DeleteNTService(log, kName)}; }, 0,
-         {L"DeleteNTService: could not get a handle with OpenService"}},
-        {"check", [](auto log) { return long{CheckNTService(log, kName)}; }, 0, {}},
         {"disable", [](auto log) { return long{DisableNTService(log, kName)}; }, 0,
          {L"[DiableQRLNNTServices] stop service [cw32-life]", L"[DiableQRLNNTServices] fail to stop [1060]"}},
-        {"start", [](auto log) { return long{ControlNTService(kName, true, log)}; }, 0,
-         {L"ntservice Error: Failed to open service 'cw32-life'"}},
         {"stop the tree", [](auto log) { return long{StopNTServiceTree(kName, 0, log)}; }, 0,
          {L"ntservice Error: StopNTServiceTree: Service: cw32-life: its running dependents cannot be listed, error 1060"}},
     });
@@ -150,7 +124,6 @@ TEST_F(ServiceLifecycle, InputTheManagerRefusesGivesDefinedResults) {
                                                    L"AddNTService: could not create the service."};
     std::vector<Step> steps = {
         {"create without a name", create(nullptr, nullptr, path), 0, not_created},
-        {"create with an empty name", create(L"", nullptr, path), 0, not_created},
         {"create with 257 characters", create(long_name.c_str(), nullptr, path), 0, not_created},
         {"create without a program", create(kName, nullptr, nullptr), 0, not_created},
         // Wine's OpenServiceW answers 1060 for a name beyond 256 characters, where Windows' is 123.
@@ -171,6 +144,61 @@ TEST_F(ServiceLifecycle, InputTheManagerRefusesGivesDefinedResults) {
     if (!kUnderWine)
         steps.push_back({"create depending on itself", create(kName, L"cw32-life\0", path), 0, not_created});
     RunSteps(steps);
+}
+
+// The same program under the manager's own calls: a start followed through six check points, the
+// controls it takes and refuses, and the exit code its stop reports.
+TEST_F(ServiceLifecycle, TheDemoServiceStartsRunsAndStopsInSteps) {
+    SC_HANDLE service = Create(cw32test::DemoService(L"--check-points 6 --step 20 --exit-code 42"));
+    ASSERT_NE(service, nullptr) << GetLastError();
+    cw32test::StartToRunning(service);
+    SERVICE_STATUS status{};
+    EXPECT_FALSE(StartServiceW(service, 0, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_ALREADY_RUNNING));
+    EXPECT_TRUE(ControlService(service, SERVICE_CONTROL_INTERROGATE, &status)) << GetLastError();
+    EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_FALSE(ControlService(service, SERVICE_CONTROL_PAUSE, &status));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_SERVICE_CONTROL));
+#if !defined(CW32_TESTS_UNDER_WINE)  // Wine's services.exe does not pass the handler's answer on
+    EXPECT_FALSE(ControlService(service, 200, &status)) << "a code of its own that the handler does not take";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_SERVICE_CONTROL));
+#endif
+
+    ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
+    EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    status = cw32test::WaitForState(service, SERVICE_STOPPED);
+    EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(status.dwWin32ExitCode, 42u);
+    EXPECT_FALSE(ControlService(service, SERVICE_CONTROL_STOP, &status));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_NOT_ACTIVE));
+    cw32test::DeleteAndWait(manager_, service, kName);
+    EXPECT_EQ(OpenServiceW(manager_, kName, SERVICE_QUERY_STATUS), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+}
+
+TEST_F(ServiceLifecycle, StartsThatCannotWorkAreRefusedWithTheManagersCodes) {
+    struct Case {
+        std::wstring command_line;
+        DWORD start_type;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {cw32test::BuiltProgram(L"cw32-demo-redist", L"--exit 3"), SERVICE_DEMAND_START, ERROR_SERVICE_REQUEST_TIMEOUT},  // no service program
+        {cw32test::BuiltProgram(L"no-such-program", L"--run"), SERVICE_DEMAND_START, ERROR_FILE_NOT_FOUND},
+        {cw32test::DemoService(L""), SERVICE_DISABLED, ERROR_SERVICE_DISABLED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.error);
+        SC_HANDLE service = Create(c.command_line, c.start_type);
+        ASSERT_NE(service, nullptr) << GetLastError();
+        SetLastError(0);
+        EXPECT_FALSE(StartServiceW(service, 0, nullptr));
+        EXPECT_EQ(GetLastError(), c.error);
+        SERVICE_STATUS status{};
+        EXPECT_TRUE(QueryServiceStatus(service, &status));
+        EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+        cw32test::DeleteAndWait(manager_, service, kName);
+    }
 }
 
 }  // namespace
