@@ -14,6 +14,11 @@
 //   lcid NAME                                               the LCID of a locale name
 //   cmpi "a" "b" | upper "text" | lower "text" | upper1 "c" | lower1 "c" | class "c"
 //   file NAME "bytes" | file16 NAME "text" | folder NAME    a file, as bytes or as UTF-16 with its mark
+//   bytes NAME                                              the file's bytes, as fopen reads them
+//   attr NAME | setattr NAME ATTRIBUTES                     Get/SetFileAttributesW (read-only and folder bits)
+//   delete NAME | copy FROM TO FAILIFEXISTS                 DeleteFileW, CopyFileW
+//   mkdir NAME | rmdir NAME                                 CreateDirectoryW, RemoveDirectoryW
+//   find PATTERN                                            FindFirstFileW/FindNextFileW: sorted names, last error
 //   ini SECTION KEY DEFAULT SIZE NAME                       GetPrivateProfileStringW (null: "null")
 //   iniset SECTION KEY VALUE NAME                           WritePrivateProfileStringW, then the bytes
 //   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
@@ -130,6 +135,16 @@ std::string ShowBytes(const char* bytes, std::size_t count) {
         else { std::snprintf(hex, sizeof hex, "\\x%02X", c); out += hex; }
     }
     return out + "\"";
+}
+
+// A file's bytes as fopen reads them; `missing` when it cannot be opened.
+std::string ReadBytes(const std::string& name, const std::string& missing = "missing") {
+    std::FILE* in = std::fopen(name.c_str(), "rb");
+    if (!in) return missing;
+    std::string bytes;
+    for (int c; (c = std::fgetc(in)) != EOF;) bytes += static_cast<char>(c);
+    std::fclose(in);
+    return ShowBytes(bytes.data(), bytes.size());
 }
 
 std::string Result(long long value, bool failed, std::string shown = "") {
@@ -290,6 +305,35 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         return written ? "written" : "not written";
     }
     if (function == "folder") return CreateDirectoryW(arg(0).wide.c_str(), nullptr) ? "made" : "not made";
+    if (function == "bytes") return ReadBytes(arg(0).bytes);
+    if (function == "attr") {  // the bits both systems keep alike: not the archive or normal bits
+        const DWORD r = GetFileAttributesW(arg(0).wide.c_str());
+        return r == INVALID_FILE_ATTRIBUTES ? Result(-1, true)
+                                            : std::to_string(r & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    }
+    const wchar_t* name = arg(0).wide.c_str();
+    const auto outcome = [](BOOL r) { return Result(r, !r); };  // the last error is read at once
+    if (function == "setattr") return outcome(SetFileAttributesW(name, n(1)));
+    if (function == "delete") return outcome(DeleteFileW(name));
+    if (function == "copy") return outcome(CopyFileW(name, arg(1).wide.c_str(), n(2)));
+    if (function == "mkdir") return outcome(CreateDirectoryW(name, nullptr));
+    if (function == "rmdir") return outcome(RemoveDirectoryW(name));
+    if (function == "find") {  // each name, "/" after a folder's and ":SIZE" after a file's
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW(name, &data);
+        if (find == INVALID_HANDLE_VALUE) return Result(-1, true);
+        std::vector<std::string> names;
+        do {
+            const bool folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            names.push_back(Show(data.cFileName, std::wcslen(data.cFileName)) +
+                            (folder ? "/" : ":" + std::to_string(data.nFileSizeLow)));
+        } while (FindNextFileW(find, &data));
+        std::string shown = "error " + std::to_string(GetLastError());
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        for (const std::string& entry : names) shown += " " + entry;
+        return shown;
+    }
     if (function == "ini") {
         const std::size_t size = n(3);
         std::vector<wchar_t> out(size + 2, L'#');
@@ -304,12 +348,7 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
         const std::wstring file = L".\\" + arg(3).wide;
         const BOOL r = WritePrivateProfileStringW(text(0), text(1), text(2), file.c_str());
-        std::string bytes;
-        if (std::FILE* in = std::fopen(arg(3).bytes.c_str(), "rb")) {
-            for (int c; (c = std::fgetc(in)) != EOF;) bytes += static_cast<char>(c);
-            std::fclose(in);
-        }
-        return Result(r, !r, ShowBytes(bytes.data(), bytes.size()));
+        return Result(r, !r, ReadBytes(arg(3).bytes, "\"\""));
     }
     if (function == "regset" || function == "regdword") {
         HKEY key = nullptr;

@@ -194,7 +194,12 @@ extern "C" BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpK
     if (lpAppName == nullptr || lpFileName == nullptr) return FALSE;  // the last error stays as it was
     const std::string path = ProfilePath(lpFileName);
     std::string bytes;
-    if (!ReadAll(path, bytes) && GetLastError() != ERROR_FILE_NOT_FOUND) return FALSE;
+    const bool missing = !ReadAll(path, bytes);
+    if (missing && GetLastError() != ERROR_FILE_NOT_FOUND) return FALSE;
+    if (missing && lpString == nullptr) {  // nothing to delete: Windows makes no file for it
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
     IniDocument document = IniDocument::Parse(bytes);
     if (lpKeyName == nullptr) document.DeleteSection(lpAppName);
     else if (lpString == nullptr) document.DeleteKey(lpAppName, lpKeyName);
