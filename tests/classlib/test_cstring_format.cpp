@@ -104,7 +104,8 @@ TEST(FormatText, EachFormatTakesItsOwnWidthWithSAndTheOtherWithCapitalS) {
     const char* no_narrow = nullptr;
     wchar_t array[8] = L"array";
     EXPECT_EQ(W(L"[%s|%S|%hs|%ls|%ws|%hS|%lS]", L"w", "n", "h", L"l", L"w", "h", L"l"), L"[w|n|h|l|w|h|l]");
-    EXPECT_EQ(W(L"[%S|%s]", "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", "narrow \xC3\xA9"), L"[\u00E9t\u00E9 \u20AC|narrow \u00E9]");
+    EXPECT_EQ(W(L"[%S|%s]", "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", "narrow \xC3\xA9"),
+              L"[\u00E9t\u00E9 \u20AC|narrow \u00E9]");
     EXPECT_EQ(W(L"[%6s|%-6s|%06s]", L"ab", L"ab", L"ab"), L"[    ab|ab    |0000ab]");
     EXPECT_EQ(W(L"[%.3s|%5.2s|%.0s|%.2S]", L"abcdef", L"abcdef", L"abc", "\xC3\xA9t\xC3\xA9"), L"[abc|   ab||\u00E9t]");
     // Strings pass their text up to the first NUL, as a C string does.
