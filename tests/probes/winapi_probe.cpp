@@ -19,6 +19,9 @@
 //   delete NAME | copy FROM TO FAILIFEXISTS                 DeleteFileW, CopyFileW
 //   mkdir NAME | rmdir NAME                                 CreateDirectoryW, RemoveDirectoryW
 //   find PATTERN                                            FindFirstFileW/FindNextFileW: sorted names, last error
+//   open SLOT NAME ACCESS DISPOSITION FLAGS SHARE            CreateFileW into a numbered slot, with its last error
+//   write SLOT "bytes" | read SLOT SIZE | flush SLOT | truncate SLOT | size SLOT | close SLOT
+//   seek SLOT DISTANCE HIGH|null METHOD | seekex SLOT DISTANCE METHOD   SetFilePointer(Ex)
 //   ini SECTION KEY DEFAULT SIZE NAME                       GetPrivateProfileStringW (null: "null")
 //   iniset SECTION KEY VALUE NAME                           WritePrivateProfileStringW, then the bytes
 //   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
@@ -38,6 +41,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -333,6 +337,42 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         std::sort(names.begin(), names.end());
         for (const std::string& entry : names) shown += " " + entry;
         return shown;
+    }
+    static std::map<long long, HANDLE> slots;  // the handles the file cases opened
+    const HANDLE slot = slots.count(arg(0).number) ? slots[arg(0).number] : INVALID_HANDLE_VALUE;
+    if (function == "open") {
+        SetLastError(12345);  // a successful open sets its own last error, 0 or 183
+        const HANDLE h = CreateFileW(arg(1).wide.c_str(), n(2), n(5), nullptr, n(3), n(4), nullptr);
+        slots[arg(0).number] = h;
+        return Result(h != INVALID_HANDLE_VALUE, true);
+    }
+    if (function == "write" || function == "read") {
+        std::vector<char> buffer(function == "write" ? arg(1).bytes.size() : n(1) + 1);
+        if (function == "write") std::copy(arg(1).bytes.begin(), arg(1).bytes.end(), buffer.begin());
+        DWORD count = 99;
+        const auto size = static_cast<DWORD>(function == "write" ? buffer.size() : n(1));
+        const BOOL r = function == "write" ? WriteFile(slot, buffer.data(), size, &count, nullptr)
+                                           : ReadFile(slot, buffer.data(), size, &count, nullptr);
+        return Result(r, !r, "count " + std::to_string(count) + " " + ShowBytes(buffer.data(), r ? count : 0));
+    }
+    if (function == "flush") return outcome(FlushFileBuffers(slot));
+    if (function == "truncate") return outcome(SetEndOfFile(slot));
+    if (function == "close") return outcome(CloseHandle(slot));
+    if (function == "size") {
+        DWORD high = 7;
+        return std::to_string(GetFileSize(slot, &high)) + " high " + std::to_string(high);
+    }
+    if (function == "seek") {
+        LONG high = static_cast<LONG>(arg(2).number);
+        const DWORD r = SetFilePointer(slot, static_cast<LONG>(arg(1).number), arg(2).is_null ? nullptr : &high, n(3));
+        return Result(r, r == INVALID_SET_FILE_POINTER) + (arg(2).is_null ? "" : " high " + std::to_string(high));
+    }
+    if (function == "seekex") {
+        LARGE_INTEGER distance, position;
+        distance.QuadPart = arg(1).number;
+        position.QuadPart = -1;
+        const BOOL r = SetFilePointerEx(slot, distance, &position, n(2));
+        return Result(r, !r, "at " + std::to_string(position.QuadPart));
     }
     if (function == "ini") {
         const std::size_t size = n(3);
