@@ -47,30 +47,6 @@ TEST(WinportPipes, OnlyInheritableHandlesReachTheChild) {
     CloseAll({read_end, write_end, info.hProcess, info.hThread});
 }
 
-TEST(WinportPipes, PeekLooksWithoutTakingAndReadsKeepTheOrder) {
-    HANDLE read_end = nullptr, write_end = nullptr;
-    ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
-    DWORD n = 0, total = 0;
-    ASSERT_TRUE(WriteFile(write_end, "hello", 5, &n, nullptr));
-    char looked[3] = {};
-    ASSERT_TRUE(PeekNamedPipe(read_end, looked, 2, &n, &total, nullptr));
-    EXPECT_EQ(std::string(looked, n), "he");
-    EXPECT_EQ(total, 5u);
-    ASSERT_TRUE(WriteFile(write_end, " world", 6, &n, nullptr));  // behind what was read ahead
-    std::string all;
-    char buffer[4];
-    while (all.size() < 11 && ReadFile(read_end, buffer, sizeof buffer, &n, nullptr)) all.append(buffer, n);
-    EXPECT_EQ(all, "hello world");
-    ASSERT_TRUE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &total, nullptr));
-    EXPECT_EQ(total, 0u);
-    CloseHandle(write_end);
-    EXPECT_FALSE(PeekNamedPipe(read_end, nullptr, 0, nullptr, &total, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
-    EXPECT_FALSE(ReadFile(read_end, buffer, sizeof buffer, &n, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
-    CloseHandle(read_end);
-}
-
 // A flooding child on the write end of a new pipe; the caller's copy of the write end is closed.
 struct FloodingChild {
     explicit FloodingChild(unsigned long long bytes) {

@@ -22,6 +22,7 @@
 //   open SLOT NAME ACCESS DISPOSITION FLAGS SHARE            CreateFileW into a numbered slot, with its last error
 //   write SLOT "bytes" | read SLOT SIZE | flush SLOT | truncate SLOT | size SLOT | close SLOT
 //   seek SLOT DISTANCE HIGH|null METHOD | seekex SLOT DISTANCE METHOD   SetFilePointer(Ex)
+//   pipe READSLOT WRITESLOT | peek SLOT SIZE                 CreatePipe, PeekNamedPipe (SIZE 0: no buffer)
 //   ini SECTION KEY DEFAULT SIZE NAME                       GetPrivateProfileStringW (null: "null")
 //   iniset SECTION KEY VALUE NAME                           WritePrivateProfileStringW, then the bytes
 //   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
@@ -345,6 +346,19 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         const HANDLE h = CreateFileW(arg(1).wide.c_str(), n(2), n(5), nullptr, n(3), n(4), nullptr);
         slots[arg(0).number] = h;
         return Result(h != INVALID_HANDLE_VALUE, true);
+    }
+    if (function == "pipe") {
+        HANDLE read_end = INVALID_HANDLE_VALUE, write_end = INVALID_HANDLE_VALUE;
+        const BOOL r = CreatePipe(&read_end, &write_end, nullptr, 0);
+        slots[arg(0).number] = read_end;
+        slots[arg(1).number] = write_end;
+        return outcome(r);
+    }
+    if (function == "peek") {
+        std::vector<char> buffer(n(1) + 1);
+        DWORD count = 99, total = 99;
+        const BOOL r = PeekNamedPipe(slot, n(1) ? buffer.data() : nullptr, n(1), n(1) ? &count : nullptr, &total, nullptr);
+        return Result(r, !r, "total " + std::to_string(total) + (n(1) ? " " + ShowBytes(buffer.data(), r ? count : 0) : ""));
     }
     if (function == "write" || function == "read") {
         std::vector<char> buffer(function == "write" ? arg(1).bytes.size() : n(1) + 1);
