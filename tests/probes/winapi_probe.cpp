@@ -29,6 +29,7 @@
 //   product CODE PROPERTY SIZE                              MsiGetProductInfoW (SIZE -1: no buffer)
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 //   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
+//   sid "S-1-..." NAMESIZE DOMAINSIZE                       LookupAccountSidW into buffers of the given sizes
 //   ntstatus STATUS                                         LsaNtStatusToWinError
 #include <common-win32/platform.h>
 #if defined(_WIN32)
@@ -450,6 +451,19 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
                      std::to_string(use);
             LocalFree(text);
         }
+        return Result(r, !r, shown);
+    }
+    if (function == "sid") {
+        PSID sid = nullptr;
+        if (!ConvertStringSidToSidW(arg(0).wide.c_str(), &sid)) return Result(0, true);
+        std::vector<wchar_t> account(n(1) + 1, L'#'), domain(n(2) + 1, L'#');
+        DWORD account_size = n(1), domain_size = n(2);
+        SID_NAME_USE use = SidTypeInvalid;
+        const BOOL r = LookupAccountSidW(nullptr, sid, account.data(), &account_size, domain.data(), &domain_size, &use);
+        LocalFree(sid);
+        std::string shown = "name " + std::to_string(account_size) + " domain " + std::to_string(domain_size);
+        if (r) shown += " " + Show(domain.data(), domain_size) + " " + Show(account.data(), account_size) + " use " +
+                        std::to_string(use);
         return Result(r, !r, shown);
     }
     if (function == "ntstatus")
