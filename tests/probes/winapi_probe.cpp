@@ -26,6 +26,18 @@
 //   ini SECTION KEY DEFAULT SIZE NAME                       GetPrivateProfileStringW (null: "null")
 //   iniset SECTION KEY VALUE NAME                           WritePrivateProfileStringW, then the bytes
 //   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
+//   regput PATH NAME TYPE "bytes"|w"text"                  a value under HKCU (all levels made); w"" as units and NUL
+//   regmake PATH                                            RegCreateKeyExW under HKCU: code and disposition
+//   regget PATH NAME SIZE|short|null                        RegQueryValueExW: code, type, size, data (text in chars)
+//   regkeys PATH                                            RegEnumKeyExW: the names in order and the final code
+//   regvalues PATH                                          RegEnumValueW: the names in order and the final code
+//   regkey PATH INDEX SIZE                                  RegEnumKeyW into SIZE characters
+//   regdel PATH                                             RegDeleteKeyW
+//   reginfo PATH                                            RegQueryInfoKeyW: code subkeys longest values name data
+//   regaccess PATH SAM                                      query, set and delete a value through a handle with SAM
+//   regtree-clear PATH                                      the key and all below it deleted; prints "cleared"
+//   setenv NAME "value"                                     SetEnvironmentVariableW (null: removed)
+//   expand "text" SIZE                                      ExpandEnvironmentStringsW: count and text
 //   product CODE PROPERTY SIZE                              MsiGetProductInfoW (SIZE -1: no buffer)
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 //   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
@@ -233,12 +245,50 @@ private:
     std::wstring text_;
 };
 
+// The bytes the registry keeps for a string: its wchar_t units and one NUL.
+std::string TextImage(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+}
+
+// Sets value NAME of key PATH (made with all its levels) below `root` to `bytes`; the code.
+std::string PutValue(HKEY root, REGSAM view, std::vector<Token>& a, DWORD type, const std::string& bytes) {
+    HKEY key = nullptr;
+    LONG r = RegCreateKeyExW(root, a[0].wide.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr);
+    if (r != ERROR_SUCCESS) return std::to_string(r);
+    r = RegSetValueExW(key, a[1].is_null ? nullptr : a[1].wide.c_str(), 0, type,
+                       reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+    return std::to_string(r);
+}
+
+// A key below HKEY_CURRENT_USER, open for as long as a case needs it.
+struct UserKey {
+    HKEY key = nullptr;
+    LONG opened;
+    UserKey(const Token& path, REGSAM sam) : opened(RegOpenKeyExW(HKEY_CURRENT_USER, path.wide.data(), 0, sam, &key)) {}
+    ~UserKey() { if (opened == ERROR_SUCCESS) RegCloseKey(key); }
+    std::string Failure() const { return "open " + std::to_string(opened); }
+};
+
+// Deletes the key PATH below `root` with everything below it; true when it is gone.
+bool ClearTree(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        wchar_t name[256];
+        for (DWORD kept = 0; RegEnumKeyW(key, kept, name, 256) == ERROR_SUCCESS;)
+            if (!ClearTree(key, name)) ++kept;
+        RegCloseKey(key);
+    }
+    return RegDeleteKeyW(root, path.c_str()) == ERROR_SUCCESS;
+}
+
 std::string Call(const std::string& function, std::vector<Token>& a) {
     auto arg = [&](std::size_t i) -> Token& {
         static Token none;
         return i < a.size() ? a[i] : none;
     };
     auto n = [&](std::size_t i) { return static_cast<DWORD>(arg(i).number); };
+    auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
     if (function == "mb") {
         const Token& src = arg(2);
         std::vector<wchar_t> out(n(4) + 1);
@@ -278,7 +328,7 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         return hex;
     }
     if (function == "cmpi") {
-        const int r = lstrcmpiW(arg(0).is_null ? nullptr : arg(0).wide.c_str(), arg(1).is_null ? nullptr : arg(1).wide.c_str());
+        const int r = lstrcmpiW(text(0), text(1));
         return std::to_string((r > 0) - (r < 0));
     }
     if (function == "upper" || function == "lower") {
@@ -393,38 +443,26 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         const std::size_t size = n(3);
         std::vector<wchar_t> out(size + 2, L'#');
         const std::wstring file = L".\\" + arg(4).wide;
-        auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
         SetLastError(1234);
         const DWORD r = GetPrivateProfileStringW(text(0), text(1), text(2), out.data(), n(3), file.c_str());
         // The terminators and what lies past them show whether the list's two NULs were written.
         return Result(r, true, Show(out.data(), std::min<std::size_t>(size, static_cast<std::size_t>(r) + 2)));
     }
     if (function == "iniset") {
-        auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
         const std::wstring file = L".\\" + arg(3).wide;
         const BOOL r = WritePrivateProfileStringW(text(0), text(1), text(2), file.c_str());
         return Result(r, !r, ReadBytes(arg(3).bytes, "\"\""));
     }
-    if (function == "regset" || function == "regdword") {
-        HKEY key = nullptr;
-        LONG r = RegCreateKeyExW(HKEY_LOCAL_MACHINE, arg(0).wide.c_str(), 0, nullptr, 0,
-                                 KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
-        if (r == ERROR_SUCCESS) {
-            const DWORD number = n(2);
-            const std::wstring& text = arg(2).wide;
-            r = function == "regset"
-                    ? RegSetValueExW(key, arg(1).wide.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)))
-                    : RegSetValueExW(key, arg(1).wide.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
-            RegCloseKey(key);
-        }
-        return std::to_string(r);
+    if (function == "regset") return PutValue(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, a, REG_SZ, TextImage(arg(2).wide));
+    if (function == "regdword") {
+        const DWORD number = n(2);
+        return PutValue(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, a, REG_DWORD,
+                        std::string(reinterpret_cast<const char*>(&number), sizeof number));
     }
     if (function == "product") {
         const long long size = arg(2).number;
         std::vector<wchar_t> out(size > 0 ? static_cast<std::size_t>(size) + 1 : 1, L'#');
         DWORD capacity = size < 0 ? 0 : static_cast<DWORD>(size);
-        auto text = [&](std::size_t i) { return arg(i).is_null ? nullptr : arg(i).wide.c_str(); };
         const UINT r = MsiGetProductInfoW(text(0), text(1), size < 0 ? nullptr : out.data(), &capacity);
         const std::size_t shown = size > 0 ? std::min<std::size_t>(static_cast<std::size_t>(size), capacity + 1) : 0;
         return std::to_string(r) + " size " + std::to_string(capacity) + (shown ? " " + Show(out.data(), shown) : "");
@@ -496,6 +534,86 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         const UINT r = MsiGetFileVersionW(arg(0).is_null ? nullptr : arg(0).wide.c_str(), version.buffer(),
                                           version.size(), language.buffer(), language.size());
         return std::to_string(r) + " version " + version.Shown() + " language " + language.Shown();
+    }
+    if (function == "regput") {
+        const Token& data = arg(3);
+        return PutValue(HKEY_CURRENT_USER, 0, a, n(2), data.kind == 'w' ? TextImage(data.wide) : data.bytes);
+    }
+    if (function == "regmake") {
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        const LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, arg(0).wide.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key,
+                                       &disposition);
+        if (r == ERROR_SUCCESS) RegCloseKey(key);
+        return std::to_string(r) + " disposition " + std::to_string(disposition);
+    }
+    if (function == "regget") {  // SIZE "short": one byte less than the value holds
+        UserKey k(arg(0), KEY_QUERY_VALUE);
+        if (k.opened) return k.Failure();
+        DWORD type = 0, size = n(2);
+        if (arg(2).bytes == "short" && RegQueryValueExW(k.key, text(1), nullptr, nullptr, nullptr, &size) == 0) --size;
+        std::vector<wchar_t> data(size / sizeof(wchar_t) + 1);
+        const LONG r = RegQueryValueExW(k.key, text(1), nullptr, &type,
+                                        arg(2).is_null ? nullptr : reinterpret_cast<BYTE*>(data.data()), &size);
+        // Strings in characters: wchar_t is 4 bytes on POSIX and 2 on Windows.
+        const bool is_text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+        std::string shown = std::to_string(r) + " type " + std::to_string(type) +
+                            (is_text ? " chars " + std::to_string(size / sizeof(wchar_t))
+                                     : " bytes " + std::to_string(size));
+        if (r != ERROR_SUCCESS || arg(2).is_null) return shown;
+        return shown + " " + (is_text ? Show(data.data(), size / sizeof(wchar_t))
+                                      : ShowBytes(reinterpret_cast<const char*>(data.data()), size));
+    }
+    if (function == "regkeys" || function == "regvalues") {  // the names in order, then the code that ended them
+        UserKey k(arg(0), KEY_READ);
+        if (k.opened) return k.Failure();
+        std::string shown;
+        wchar_t name[256];
+        LONG r = ERROR_SUCCESS;
+        for (DWORD i = 0; r == ERROR_SUCCESS; ++i) {
+            DWORD length = 256;
+            r = function == "regkeys" ? RegEnumKeyExW(k.key, i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                                      : RegEnumValueW(k.key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+            if (r == ERROR_SUCCESS) shown += Show(name, length) + " ";
+        }
+        return shown + std::to_string(r);
+    }
+    if (function == "regkey") {
+        UserKey k(arg(0), KEY_READ);
+        if (k.opened) return k.Failure();
+        std::vector<wchar_t> name(n(2) + 1, L'#');
+        const LONG r = RegEnumKeyW(k.key, n(1), name.data(), n(2));
+        return std::to_string(r) + (r == ERROR_SUCCESS ? " " + Show(name.data(), std::wcslen(name.data())) : "");
+    }
+    if (function == "regdel") return std::to_string(RegDeleteKeyW(HKEY_CURRENT_USER, arg(0).wide.c_str()));
+    if (function == "reginfo") {
+        UserKey k(arg(0), KEY_READ);
+        if (k.opened) return k.Failure();
+        DWORD c[5] = {};  // subkeys, longest subkey, values, longest value name, longest data
+        std::string shown = std::to_string(RegQueryInfoKeyW(k.key, nullptr, nullptr, nullptr, &c[0], &c[1], nullptr,
+                                                            &c[2], &c[3], &c[4], nullptr, nullptr));
+        for (DWORD count : c) shown += " " + std::to_string(count);
+        return shown;
+    }
+    if (function == "regaccess") {  // what a handle opened with SAM may do to a value
+        UserKey k(arg(0), n(1));
+        if (k.opened) return k.Failure();
+        DWORD one = 1, size = sizeof one;
+        const LONG query =
+            RegQueryValueExW(k.key, L"probe-access", nullptr, nullptr, reinterpret_cast<BYTE*>(&one), &size);
+        const LONG set = RegSetValueExW(k.key, L"probe-access", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+        const LONG removed = RegDeleteValueW(k.key, L"probe-access");
+        return "query " + std::to_string(query) + " set " + std::to_string(set) + " delete " + std::to_string(removed);
+    }
+    if (function == "regtree-clear") {  // every run starts without what the last one left
+        ClearTree(HKEY_CURRENT_USER, arg(0).wide);
+        return "cleared";
+    }
+    if (function == "setenv") return SetEnvironmentVariableW(arg(0).wide.c_str(), text(1)) ? "set" : Result(0, true);
+    if (function == "expand") {
+        std::vector<wchar_t> out(n(1) + 1, L'#');
+        const DWORD r = ExpandEnvironmentStringsW(arg(0).wide.c_str(), n(1) ? out.data() : nullptr, n(1));
+        return Result(r, r == 0, r && r <= n(1) ? Show(out.data(), r) : "");
     }
     return "unknown function";
 }
