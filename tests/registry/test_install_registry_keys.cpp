@@ -61,6 +61,22 @@ TEST_F(InstallRegistryKeys, CreateMakesEveryLevelAndOpensExistingKeys) {
     EXPECT_EQ(reg.GetHKEY(), nullptr);
 }
 
+// The cases below that deny access rely on Protect: it must hold on the platform itself, Wine's
+// key DACLs on Windows builds and winport's protection on POSIX.
+TEST_F(InstallRegistryKeys, ProtectedKeysOpenOnlyForWhatTheyGrant) {
+    MakeKey(L"sealed");
+    MakeKey(L"readonly");
+    protected_ = {Sub(L"sealed"), Sub(L"readonly")};
+    ASSERT_EQ(Protect(HKEY_CURRENT_USER, Sub(L"sealed"), Protection::DenyAll), ERROR_SUCCESS);
+    ASSERT_EQ(Protect(HKEY_CURRENT_USER, Sub(L"readonly"), Protection::ReadOnly), ERROR_SUCCESS);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Sub(L"sealed").c_str(), 0, KEY_READ, &key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Sub(L"readonly").c_str(), 0, KEY_ALL_ACCESS, &key),
+              ERROR_ACCESS_DENIED);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Sub(L"readonly").c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
 TEST_F(InstallRegistryKeys, AccessDeniedThrowsFromOpenButNotFromCreate) {
     MakeKey(L"sealed");
     protected_ = {Sub(L"sealed")};
