@@ -38,6 +38,7 @@
 //   regtree-clear PATH                                      the key and all below it deleted; prints "cleared"
 //   setenv NAME "value"                                     SetEnvironmentVariableW (null: removed)
 //   expand "text" SIZE                                      ExpandEnvironmentStringsW: count and text
+//   getenv NAME SIZE                                        GetEnvironmentVariableW: count and text
 //   product CODE PROPERTY SIZE                              MsiGetProductInfoW (SIZE -1: no buffer)
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 //   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
@@ -610,6 +611,11 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         return "cleared";
     }
     if (function == "setenv") return SetEnvironmentVariableW(arg(0).wide.c_str(), text(1)) ? "set" : Result(0, true);
+    if (function == "getenv") {
+        std::vector<wchar_t> out(n(1) + 1, L'#');
+        const DWORD r = GetEnvironmentVariableW(arg(0).wide.c_str(), out.data(), n(1));
+        return Result(r, r == 0, r && r < n(1) ? Show(out.data(), r) : "");
+    }
     if (function == "expand") {
         std::vector<wchar_t> out(n(1) + 1, L'#');
         const DWORD r = ExpandEnvironmentStringsW(arg(0).wide.c_str(), n(1) ? out.data() : nullptr, n(1));

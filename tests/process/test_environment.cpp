@@ -81,18 +81,12 @@ TEST(TemporaryEnvironment, RestoreFailureIsLoggedAndReported) {
     EXPECT_EQ(cw32test::StripStamp(host->lines[0].text), L"SetEnvironmentVariable failed (87)\n");
 }
 
-TEST(EnvironmentPlatform, NamesMatchWithoutRegardToCase) {
-    // One variable under three spellings: read, replaced, and deleted through any of them, and
-    // the temporary pair sees the variable that exists under another spelling.
+// The platform's own matching of names without regard to case is compared with Windows' by
+// tests/probes; the temporary pair must find a variable under another spelling.
+TEST(TemporaryEnvironment, FindsTheVariableUnderAnotherSpelling) {
     const wchar_t* spellings[] = {L"Cw32_Case_Test", L"CW32_CASE_TEST", L"cw32_case_test"};
     wchar_t buffer[16];
-    ASSERT_TRUE(SetEnvironmentVariableW(spellings[0], L"a"));
     ASSERT_TRUE(SetEnvironmentVariableW(spellings[1], L"b"));
-    for (const wchar_t* name : spellings) {
-        EXPECT_EQ(GetEnvironmentVariableW(name, buffer, 16), 1u) << name;
-        EXPECT_EQ(std::wstring(buffer), L"b") << name;
-    }
-
     auto host = MakeHost();
     bool existed = false;
     const CString previous = temporarySetEnvironmentVariable(host, CString(spellings[2]), CString(L"c"), existed);
@@ -105,12 +99,7 @@ TEST(EnvironmentPlatform, NamesMatchWithoutRegardToCase) {
     EXPECT_EQ(std::wstring(buffer), L"b");
     EXPECT_TRUE(host->lines.empty());
 
-    ASSERT_TRUE(SetEnvironmentVariableW(spellings[2], nullptr));
-    for (const wchar_t* name : spellings) {
-        SetLastError(ERROR_SUCCESS);
-        EXPECT_EQ(GetEnvironmentVariableW(name, buffer, 16), 0u) << name;
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND)) << name;
-    }
+    EXPECT_TRUE(SetEnvironmentVariableW(spellings[2], nullptr));
 }
 
 }  // namespace
