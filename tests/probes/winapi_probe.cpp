@@ -39,6 +39,8 @@
 //   setenv NAME "value"                                     SetEnvironmentVariableW (null: removed)
 //   expand "text" SIZE                                      ExpandEnvironmentStringsW: count and text
 //   getenv NAME SIZE                                        GetEnvironmentVariableW: count and text
+//   split "path" DRIVE DIR NAME EXT                         _wsplitpath_s into parts of those sizes (-1: none)
+//   makepath SIZE DRIVE DIR NAME EXT                        _wmakepath_s into SIZE characters (-1: no buffer)
 //   product CODE PROPERTY SIZE                              MsiGetProductInfoW (SIZE -1: no buffer)
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 //   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
@@ -50,6 +52,7 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cctype>
 #include <cstdio>
@@ -615,6 +618,27 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         std::vector<wchar_t> out(n(1) + 1, L'#');
         const DWORD r = GetEnvironmentVariableW(arg(0).wide.c_str(), out.data(), n(1));
         return Result(r, r == 0, r && r < n(1) ? Show(out.data(), r) : "");
+    }
+    if (function == "split") {  // each part's buffer starts as "##": what was not written shows
+        std::wstring parts[4] = {L"##", L"##", L"##", L"##"};
+        wchar_t* at[4];
+        for (int i = 0; i < 4; ++i) {
+            parts[i].resize(8, L'\0');
+            at[i] = arg(i + 1).number < 0 ? nullptr : &parts[i][0];
+        }
+        auto size = [&](int i) { return arg(i + 1).number < 0 ? 0 : static_cast<std::size_t>(arg(i + 1).number); };
+        errno = 0;
+        const errno_t r = _wsplitpath_s(text(0), at[0], size(0), at[1], size(1), at[2], size(2), at[3], size(3));
+        std::string shown = std::to_string(r) + " errno " + std::to_string(errno);
+        for (int i = 0; i < 4; ++i) shown += at[i] ? " " + Show(at[i], std::wcslen(at[i])) : " -";
+        return shown;
+    }
+    if (function == "makepath") {
+        wchar_t out[16] = L"##";
+        errno = 0;
+        const errno_t r = _wmakepath_s(arg(0).number < 0 ? nullptr : out, arg(0).number < 0 ? 0 : n(0), text(1),
+                                       text(2), text(3), text(4));
+        return std::to_string(r) + " errno " + std::to_string(errno) + " " + Show(out, std::wcslen(out));
     }
     if (function == "expand") {
         std::vector<wchar_t> out(n(1) + 1, L'#');
