@@ -45,6 +45,7 @@
 //   computer SIZE                                           GetComputerNameW (SIZE -1: no buffer)
 //   filever PATH VERSIONSIZE LANGSIZE                      MsiGetFileVersionW
 //   sid "S-1-..." NAMESIZE DOMAINSIZE                       LookupAccountSidW into buffers of the given sizes
+//   acp                                                     GetACP and GetOEMCP
 //   ntstatus STATUS                                         LsaNtStatusToWinError
 #include <common-win32/platform.h>
 #if defined(_WIN32)
@@ -508,6 +509,7 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
                         std::to_string(use);
         return Result(r, !r, shown);
     }
+    if (function == "acp") return std::to_string(GetACP()) + " " + std::to_string(GetOEMCP());
     if (function == "ntstatus")
         return std::to_string(LsaNtStatusToWinError(static_cast<NTSTATUS>(static_cast<std::uint32_t>(arg(0).number))));
     if (function == "class") {
