@@ -178,15 +178,4 @@ TEST_F(FileSeams, FlagsWinportCannotHonourFailLoudly) {
     EXPECT_TRUE(CloseHandle(file));
 }
 
-TEST_F(FileSeams, HandlesOfOtherKindsAreNotFiles) {
-    DWORD count = 0;
-    char byte = 0;
-    EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, &byte, 1, &count, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(WriteFile(reinterpret_cast<HANDLE>(0x7fff0000), &byte, 1, &count, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_EQ(GetFileSize(nullptr, nullptr), INVALID_FILE_SIZE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-}
-
 }  // namespace

@@ -23,6 +23,7 @@
 //   write SLOT "bytes" | read SLOT SIZE | flush SLOT | truncate SLOT | size SLOT | close SLOT
 //   seek SLOT DISTANCE HIGH|null METHOD | seekex SLOT DISTANCE METHOD   SetFilePointer(Ex)
 //   pipe READSLOT WRITESLOT | peek SLOT SIZE                 CreatePipe, PeekNamedPipe (SIZE 0: no buffer)
+//   handle SLOT VALUE                                       a slot holding any value, as a handle of no kind
 //   ini SECTION KEY DEFAULT SIZE NAME                       GetPrivateProfileStringW (null: "null")
 //   iniset SECTION KEY VALUE NAME                           WritePrivateProfileStringW, then the bytes
 //   regset PATH NAME "text" | regdword PATH NAME NUMBER     a value under HKLM (64-bit view)
@@ -403,6 +404,10 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         slots[arg(0).number] = h;
         return Result(h != INVALID_HANDLE_VALUE, true);
     }
+    if (function == "handle") {
+        slots[arg(0).number] = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(arg(1).number));
+        return "set";
+    }
     if (function == "pipe") {
         HANDLE read_end = INVALID_HANDLE_VALUE, write_end = INVALID_HANDLE_VALUE;
         const BOOL r = CreatePipe(&read_end, &write_end, nullptr, 0);
@@ -430,7 +435,8 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
     if (function == "close") return outcome(CloseHandle(slot));
     if (function == "size") {
         DWORD high = 7;
-        return std::to_string(GetFileSize(slot, &high)) + " high " + std::to_string(high);
+        const DWORD r = GetFileSize(slot, &high);
+        return Result(r, r == INVALID_FILE_SIZE) + " high " + std::to_string(high);
     }
     if (function == "seek") {
         LONG high = static_cast<LONG>(arg(2).number);
