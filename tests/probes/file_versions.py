@@ -42,8 +42,8 @@ def main():
     cases = ("\n".join(calls) + "\n").encode()
     env = dict(os.environ, LC_ALL="C", LANG="C")
     # Both probes start in /, which Wine maps to Z:\\, and name the files relative to it.
-    on_windows = answers(runner + [windows], cases, env, "/")
-    on_posix = answers([posix], cases, env, "/")
+    on_windows = dict(answers(runner + [windows], cases, env, "/"))  # one call per file
+    on_posix = dict(answers([posix], cases, env, "/"))
     failures = agreed = versioned = 0
     for path, call in zip(files, calls):
         w, p = on_windows.get(call, "<no answer>"), on_posix.get(call, "<no answer>")
