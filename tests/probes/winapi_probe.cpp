@@ -13,7 +13,7 @@
 //   info LCID ITEM SIZE                                     GetLocaleInfoW
 //   lcid NAME                                               the LCID of a locale name
 //   cmpi "a" "b" | upper "text" | lower "text" | upper1 "c" | lower1 "c" | class "c"
-//   file NAME "bytes" | file16 NAME "text" | folder NAME    a file, as bytes or as UTF-16 with its mark
+//   file NAME "bytes" | file16 NAME "text"                  a file, as bytes or as UTF-16 with its mark
 //   bytes NAME                                              the file's bytes, as fopen reads them
 //   attr NAME | setattr NAME ATTRIBUTES                     Get/SetFileAttributesW (read-only and folder bits)
 //   delete NAME | copy FROM TO FAILIFEXISTS                 DeleteFileW, CopyFileW
@@ -366,7 +366,6 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         if (out) std::fclose(out);
         return written ? "written" : "not written";
     }
-    if (function == "folder") return CreateDirectoryW(arg(0).wide.c_str(), nullptr) ? "made" : "not made";
     if (function == "bytes") return ReadBytes(arg(0).bytes);
     if (function == "attr") {  // the bits both systems keep alike: not the archive or normal bits
         const DWORD r = GetFileAttributesW(arg(0).wide.c_str());
@@ -421,13 +420,16 @@ std::string Call(const std::string& function, std::vector<Token>& a) {
         const BOOL r = PeekNamedPipe(slot, n(1) ? buffer.data() : nullptr, n(1), n(1) ? &count : nullptr, &total, nullptr);
         return Result(r, !r, "total " + std::to_string(total) + (n(1) ? " " + ShowBytes(buffer.data(), r ? count : 0) : ""));
     }
-    if (function == "write" || function == "read") {
-        std::vector<char> buffer(function == "write" ? arg(1).bytes.size() : n(1) + 1);
-        if (function == "write") std::copy(arg(1).bytes.begin(), arg(1).bytes.end(), buffer.begin());
+    if (function == "write") {
+        const std::string& bytes = arg(1).bytes;
         DWORD count = 99;
-        const auto size = static_cast<DWORD>(function == "write" ? buffer.size() : n(1));
-        const BOOL r = function == "write" ? WriteFile(slot, buffer.data(), size, &count, nullptr)
-                                           : ReadFile(slot, buffer.data(), size, &count, nullptr);
+        const BOOL r = WriteFile(slot, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr);
+        return Result(r, !r, "count " + std::to_string(count) + " " + ShowBytes(bytes.data(), r ? count : 0));
+    }
+    if (function == "read") {
+        std::vector<char> buffer(n(1) + 1);
+        DWORD count = 99;
+        const BOOL r = ReadFile(slot, buffer.data(), n(1), &count, nullptr);
         return Result(r, !r, "count " + std::to_string(count) + " " + ShowBytes(buffer.data(), r ? count : 0));
     }
     if (function == "flush") return outcome(FlushFileBuffers(slot));
